@@ -9,6 +9,9 @@
 
 namespace palvex {
 
+// Purges both directions, closes the port and clears the session flags.
+void DropConnection(Session& s);
+
 // The WM_COMMNOTIFY loop: runs while no session dialog is open and the port is.
 void RunPumpLoop(Session& s);
 // One pass: DrainPort, and HangUp(immediate) on carrier loss. 0 or -16.

@@ -95,6 +95,59 @@ struct ServiceEntry {
 
 inline constexpr std::size_t kServiceEntrySize = 2418;
 static_assert(sizeof(ServiceEntry) == kServiceEntrySize);
+// The file format: every field at its offset.
+static_assert(offsetof(ServiceEntry, PhoneNumber) == 0);
+static_assert(offsetof(ServiceEntry, PhonePrefix) == 80);
+static_assert(offsetof(ServiceEntry, ShortName) == 88);
+static_assert(offsetof(ServiceEntry, DataBitsIndex) == 98);
+static_assert(offsetof(ServiceEntry, StopBits) == 100);
+static_assert(offsetof(ServiceEntry, Parity) == 102);
+static_assert(offsetof(ServiceEntry, PortIndex) == 104);
+static_assert(offsetof(ServiceEntry, BaudIndex) == 106);
+static_assert(offsetof(ServiceEntry, PhoneType) == 108);
+static_assert(offsetof(ServiceEntry, ModemIndex) == 110);
+static_assert(offsetof(ServiceEntry, Protocol) == 112);
+static_assert(offsetof(ServiceEntry, ZSkipExisting) == 114);
+static_assert(offsetof(ServiceEntry, ZCrashRecover) == 116);
+static_assert(offsetof(ServiceEntry, DialTimeout) == 118);
+static_assert(offsetof(ServiceEntry, DialRetries) == 120);
+static_assert(offsetof(ServiceEntry, AsciiStripLf) == 122);
+static_assert(offsetof(ServiceEntry, AsciiStartChar) == 124);
+static_assert(offsetof(ServiceEntry, AsciiEndChar) == 126);
+static_assert(offsetof(ServiceEntry, KeepBackup) == 128);
+static_assert(offsetof(ServiceEntry, SessionCapture) == 130);
+static_assert(offsetof(ServiceEntry, AnswerOnDirect) == 132);
+static_assert(offsetof(ServiceEntry, RealtimeView) == 134);
+static_assert(offsetof(ServiceEntry, TerminalType) == 136);
+static_assert(offsetof(ServiceEntry, FlowControl) == 138);
+static_assert(offsetof(ServiceEntry, InboundCrLf) == 140);
+static_assert(offsetof(ServiceEntry, OutboundCrLf) == 142);
+static_assert(offsetof(ServiceEntry, LocalEcho) == 144);
+static_assert(offsetof(ServiceEntry, Reserved146) == 146);
+static_assert(offsetof(ServiceEntry, DownloadDir) == 148);
+static_assert(offsetof(ServiceEntry, SessionLogDir) == 1176);
+static_assert(offsetof(ServiceEntry, Reserved2204) == 2204);
+static_assert(offsetof(ServiceEntry, TerminalFont) == 2268);
+static_assert(offsetof(ServiceEntry, DefaultColours) == 2328);
+static_assert(offsetof(ServiceEntry, BackgroundColour) == 2330);
+static_assert(offsetof(ServiceEntry, TextColour) == 2334);
+static_assert(offsetof(ServiceEntry, ZSegmented) == 2338);
+static_assert(offsetof(ServiceEntry, TerminalWidth) == 2340);
+static_assert(offsetof(ServiceEntry, AutoWrap) == 2342);
+static_assert(offsetof(ServiceEntry, KermitEightBitPrefix) == 2344);
+static_assert(offsetof(ServiceEntry, KermitPacketSize) == 2346);
+static_assert(offsetof(ServiceEntry, MaxErrors) == 2348);
+static_assert(offsetof(ServiceEntry, ZEscapeControl) == 2350);
+static_assert(offsetof(ServiceEntry, BackspaceDelete) == 2352);
+static_assert(offsetof(ServiceEntry, AsciiLineDelay) == 2354);
+static_assert(offsetof(ServiceEntry, AsciiCharDelay) == 2356);
+static_assert(offsetof(ServiceEntry, NameTail) == 2358);
+static_assert(offsetof(ServiceEntry, Reserved2384) == 2384);
+static_assert(offsetof(ServiceEntry, DisplayControls) == 2406);
+static_assert(offsetof(ServiceEntry, KeypadApplication) == 2408);
+static_assert(offsetof(ServiceEntry, TerminalHeight) == 2410);
+static_assert(offsetof(ServiceEntry, ResizeMode) == 2412);
+static_assert(offsetof(ServiceEntry, ScrollLock) == 2414);
 
 // Terminal types, in the order of the terminal list.
 enum TerminalType : int {

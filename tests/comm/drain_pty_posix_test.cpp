@@ -1,0 +1,116 @@
+// The receive path against a real pseudo-terminal: a peer writes a megabyte of
+// random bytes into the master and everything must come out of DrainPort in
+// order, 8-bit clean on an 8-bit line and with bit 7 cleared on a 7-bit one.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <random>
+#include <string>
+#include <thread>
+
+#include "comm/port.h"
+#include "comm/posix/posix_port.h"
+#include "comm/pump.h"
+#include "platform/native_loop.h"
+#include "support/test_session.h"
+
+namespace palvex {
+namespace {
+
+struct Pty {
+    int master = -1;
+    std::string slave;
+    Pty() {
+        master = posix_openpt(O_RDWR | O_NOCTTY);
+        if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) return;
+        slave = ptsname(master);
+    }
+    ~Pty() {
+        if (master >= 0) close(master);
+    }
+};
+
+std::string RandomBytes(std::size_t n, unsigned seed) {
+    std::mt19937 gen(seed);
+    std::string bytes(n, '\0');
+    for (char& c : bytes) c = static_cast<char>(gen() & 0xFF);
+    return bytes;
+}
+
+void WriteAll(int fd, const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+        } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
+            return;
+        }
+    }
+}
+
+TEST(PosixDrain, MegabyteThroughAPtyArrivesByteForByte) {
+    struct Case {
+        int dataBitsIndex;
+        bool stripped;
+    } cases[] = {{0, false}, {1, true}};
+    for (const Case& c : cases) {
+        Pty pty;
+        ASSERT_FALSE(pty.slave.empty());
+        PosixPort device;
+        device.SetComPath(0, pty.slave);
+
+        ServiceEntry service = DefaultServiceEntry();
+        service.TerminalType = kTypeTty;  // every byte reaches the capture log
+        service.Protocol = kProtoXmodemCrc;
+        service.FlowControl = 0;          // XON/XOFF would eat bytes of random data
+        service.DataBitsIndex = static_cast<int16_t>(c.dataBitsIndex);
+        service.BaudIndex = 0;
+        PortState port;
+        port.handle = &device;
+        RecordingUi ui;
+        ASSERT_EQ(ConnectPort(port, service, ui, nullptr), 0);
+        EXPECT_EQ(port.EightBitData, c.stripped ? 0 : 1);
+
+        PumpState pump;
+        TerminalScreen screen;
+        NullDisplay display;
+        screen.display = &display;
+        AllocateLines(screen, 100);
+        ClearBuffer(screen);
+        TerminalModes modes;
+        SteadyLoop loop;
+        Session session{service, port, pump, screen, modes, ui, loop};
+        testing::RecordingCapture capture;
+        session.capture = &capture;
+
+        const std::string sent = RandomBytes(1 << 20, 1234 + c.dataBitsIndex);
+        std::thread peer([&] { WriteAll(pty.master, sent); });
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (capture.bytes.size() < sent.size() && std::chrono::steady_clock::now() < deadline) {
+            if (DrainPort(session) == 0 && capture.bytes.size() < sent.size()) {
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
+            }
+        }
+        peer.join();
+
+        std::string expected = sent;
+        if (c.stripped)
+            for (char& ch : expected) ch = static_cast<char>(ch & 0x7F);
+        ASSERT_EQ(capture.bytes.size(), expected.size());
+        std::size_t firstDiff = 0;
+        while (firstDiff < expected.size() && capture.bytes[firstDiff] == expected[firstDiff]) ++firstDiff;
+        EXPECT_EQ(firstDiff, expected.size()) << "first difference at byte " << firstDiff;
+
+        PurgePort(port, 0);
+        PurgePort(port, 1);
+        ClosePort(port);
+    }
+}
+
+}  // namespace
+}  // namespace palvex

@@ -1,0 +1,511 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "comm/pump.h"
+#include "support/test_session.h"
+
+namespace palvex {
+namespace {
+
+using testing::CountingDisconnector;
+using testing::FakeScript;
+using testing::RecordingCapture;
+using testing::RecordingSpool;
+using testing::RecordingZmodem;
+using testing::TestSession;
+
+const std::string kEsc = "\x1b";
+
+TEST(ReadBurst, InboundCrLfAddsLineFeedEvenAsTheLastByte) {
+    TestSession t;
+    t.service.InboundCrLf = 1;
+    t.fake.QueueInput("AB\r");
+    uint8_t buf[kReceiveBufferSize];
+    int count = 0;
+    EXPECT_EQ(ReadBurst(t.session, buf, count), 0);
+    ASSERT_EQ(count, 4);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(buf), 4), "AB\r\n");
+    EXPECT_EQ(t.pump.LastByte, '\n');
+    EXPECT_EQ(t.pump.MoreData, 0);
+}
+
+TEST(ReadBurst, StopsAt1023AndMayHold1024WithAnExpandedCr) {
+    struct Case {
+        bool crLast;
+        bool transfer;
+        int expected;
+    } cases[] = {{false, false, 1023}, {true, false, 1024}, {true, true, 1023}};
+    for (const Case& c : cases) {
+        TestSession t;
+        t.service.InboundCrLf = 1;
+        t.pump.TransferActive = c.transfer;
+        std::string input(1022, 'x');
+        input += c.crLast ? '\r' : 'y';
+        input += "rest";
+        t.fake.QueueInput(input);
+        uint8_t buf[kReceiveBufferSize];
+        int count = 0;
+        ReadBurst(t.session, buf, count);
+        EXPECT_EQ(count, c.expected);
+        EXPECT_EQ(t.pump.MoreData, 1);
+        EXPECT_EQ(t.fake.input.size(), 4u) << "the rest waits for the next burst";
+    }
+}
+
+TEST(DrainPort, ReadsEveryBurstUntilThePortIsEmpty) {
+    TestSession t(kTypeTty);
+    RecordingCapture capture;
+    t.session.capture = &capture;
+    std::string input;
+    for (int i = 0; i < 5000; ++i) input += static_cast<char>('a' + i % 26);
+    EXPECT_EQ(t.Drain(input), 0);
+    EXPECT_EQ(capture.bytes, input);
+    EXPECT_TRUE(t.fake.input.empty());
+}
+
+TEST(Bit7, StrippedOnSevenBitLinesAndWhileAScriptRuns) {
+    struct Case {
+        bool eightBit;
+        bool script;
+        bool stripped;
+    } cases[] = {{true, false, false}, {false, false, true}, {true, true, true}, {false, true, true}};
+    for (const Case& c : cases) {
+        TestSession t(kTypeTty);
+        RecordingCapture capture;
+        FakeScript script;
+        script.active = c.script;
+        script.pending = false;
+        t.session.capture = &capture;
+        t.session.script = &script;
+        t.port.EightBitData = c.eightBit;
+        t.Interpret("\xc1\x42\xe9");
+        EXPECT_EQ(capture.bytes, c.stripped ? std::string("\x41\x42\x69") : std::string("\xc1\x42\xe9"))
+            << c.eightBit << c.script;
+        EXPECT_EQ(t.Row(0), c.stripped ? "ABi" : "\xc1\x42\xe9");
+    }
+}
+
+TEST(Bit7, DisplayControlsIgnoresTheScriptButNotTheLine) {
+    struct Case {
+        bool eightBit;
+        const char* shown;
+    } cases[] = {{true, "\xc1"}, {false, "A"}};
+    for (const Case& c : cases) {
+        TestSession t;
+        FakeScript script;
+        script.pending = false;
+        t.session.script = &script;
+        t.service.DisplayControls = 1;
+        t.port.EightBitData = c.eightBit;
+        t.Interpret("\xc1");
+        EXPECT_EQ(t.Row(0), c.shown);
+    }
+}
+
+TEST(Teletype, ControlCharactersMoveTheCursor) {
+    struct Case {
+        const char* input;
+        const char* row0;
+        const char* row1;
+        int row, col;
+    } cases[] = {
+        {"ABC\r\rX", "XBC", "", 0, 1},           // a second CR does nothing more
+        {"ABC\r\nX", "ABC", "X", 1, 1},          // AfterCR survives LF, then puts X in column 0
+        {"ABC\x7f", "AB", "", 0, 2},             // destructive DEL shortens the line
+        {"\x7f\x7f", "", "", 0, 0},              // DEL in column 0 does nothing
+        {"ABC\b\bX", "AXC", "", 0, 2},           // BS moves, never erases
+        {"\b\bX", "X", "", 0, 1},                // BS stops at column 0
+        {"\tX", "        X", "", 0, 9},          // TAB from 0 to 8
+        {"12345678\tX", "12345678        X", "", 0, 17},  // on a stop a TAB moves a full 8
+        {"A\x0b" "B", "A", " B", 1, 2},          // VT is a line feed
+        {"A\x0c" "B", "A", " B", 1, 2},          // so is FF
+        {"A\x1e\x1a" "B", "AB", "", 0, 2},       // RS and SUB do nothing here
+        {"A\x01\x02\x1c" "B", "AB", "", 0, 2},   // other controls are ignored
+    };
+    for (const Case& c : cases) {
+        TestSession t(kTypeTty);
+        t.Interpret(c.input);
+        EXPECT_EQ(t.Row(0), c.row0) << c.input;
+        EXPECT_EQ(t.Row(1), c.row1) << c.input;
+        EXPECT_EQ(t.screen.cursorRow, c.row) << c.input;
+        EXPECT_EQ(t.screen.cursorCol, c.col) << c.input;
+    }
+}
+
+TEST(Teletype, TabNearTheRightMarginStopsAtTheLastColumn) {
+    for (int columns : {80, 132}) {
+        TestSession t(kTypeTty, 24, 100, columns);
+        t.Interpret(std::string(static_cast<std::size_t>(columns - 3), 'x') + "\t");
+        EXPECT_EQ(t.screen.cursorCol, columns - 1);
+        t.Interpret("\t");
+        EXPECT_EQ(t.screen.cursorCol, columns - 1);
+    }
+}
+
+TEST(Teletype, WyseControlsMoveInsteadOfFeeding) {
+    struct Case {
+        const char* input;
+        int row, col;
+    } cases[] = {
+        {"\n\nAB\x0b", 1, 2},         // VT: up one row
+        {"\x0b\x0b", 0, 0},           // never above the top row
+        {"AB\x0c\x0c", 0, 4},         // FF: right one column
+        {"\n\nABC\x1e", 0, 0},        // RS: home
+    };
+    for (const Case& c : cases) {
+        TestSession t(kTypeWyse50);
+        t.Interpret(c.input);
+        EXPECT_EQ(t.screen.cursorRow, c.row) << c.input;
+        EXPECT_EQ(t.screen.cursorCol, c.col) << c.input;
+    }
+}
+
+TEST(Teletype, BellBeepsAndShiftOutSelectsG1) {
+    TestSession t(kTypeTty);
+    t.Interpret("\x07\x0e");
+    EXPECT_EQ(t.ui.beeps.size(), 1u);
+    EXPECT_EQ(t.screen.shift, 1);
+    t.Interpret("\x0f");
+    EXPECT_EQ(t.screen.shift, 0);
+}
+
+TEST(EscapeCollector, EscIsIgnoredOnATeletype) {
+    TestSession t(kTypeTty);
+    t.Interpret(kEsc + "[2JAB");
+    EXPECT_EQ(t.Row(0), "[2JAB");
+    EXPECT_EQ(t.screen.EscapeActive, 0);
+}
+
+TEST(EscapeCollector, CrAndCanEndASequence) {
+    struct Case {
+        std::string input;
+        const char* row0;
+        int col;
+    } cases[] = {
+        {"AB" + kEsc + "[1\rX", "XB", 1},  // CR ends it and still returns the carriage
+        {"A" + kEsc + "[\x18" "B", "AB", 2},   // CAN drops it and itself
+    };
+    for (const Case& c : cases) {
+        TestSession t(kTypeVt102);
+        t.Interpret(c.input);
+        EXPECT_EQ(t.Row(0), c.row0);
+        EXPECT_EQ(t.screen.cursorCol, c.col);
+        EXPECT_EQ(t.screen.EscapeActive, 0);
+    }
+}
+
+TEST(EscapeCollector, OverlongSequenceIsAbandonedAt255Bytes) {
+    for (int type : {kTypeVt100Color, kTypeVt52, kTypeVt100, kTypeVt102, kTypeVt220, kTypeVt320, kTypeWyse50,
+                     kTypeScoAnsi}) {
+        TestSession t(type);
+        // ESC, "[" and parameter bytes that never reach a final byte: 300 in all.
+        std::string seq = kEsc + "[" + std::string(298, '1');
+        t.Interpret(seq);
+        EXPECT_EQ(t.screen.EscapeActive, 0) << type;
+        EXPECT_EQ(t.screen.EscapeLength, 0) << type;
+        // 254 bytes were collected after ESC, the 255th was dropped, the rest is text.
+        EXPECT_EQ(t.Row(0), std::string(300 - 256, '1')) << type;
+    }
+}
+
+TEST(Capture, SequencesReachTheLogOnlyOnATeletype) {
+    struct Case {
+        int type;
+        const char* logged;
+        const char* shown;
+    } cases[] = {
+        {kTypeTty, "A\x1b[2JB", "A[2JB"},
+        {kTypeVt100, "AB", "AB"},
+        {kTypeVt102, "AB", "AB"},
+    };
+    for (const Case& c : cases) {
+        TestSession t(c.type);
+        RecordingCapture capture;
+        t.session.capture = &capture;
+        t.Interpret("A" + kEsc + "[2JB");
+        EXPECT_EQ(capture.bytes, c.logged) << c.type;
+        EXPECT_EQ(t.Row(0), c.shown) << c.type;
+    }
+}
+
+TEST(Capture, LogIsWrittenBeforeControlsAreActedOn) {
+    TestSession t(kTypeVt220);
+    RecordingCapture capture;
+    t.session.capture = &capture;
+    t.Interpret("one\r\ntwo\x07\t");
+    EXPECT_EQ(capture.bytes, "one\r\ntwo\x07\t");
+    capture.on = false;
+    t.Interpret("three");
+    EXPECT_EQ(capture.bytes, "one\r\ntwo\x07\t");
+}
+
+TEST(PrinterController, TextGoesToTheSpoolAndSequencesAreStillCollected) {
+    TestSession t(kTypeVt102);
+    RecordingSpool spool;
+    t.session.spool = &spool;
+    t.Interpret("ON");
+    t.pump.PrintControllerActive = 1;
+    t.Interpret("print me\r\n" + kEsc + "[4i");
+    EXPECT_EQ(spool.bytes, "print me\r\n");
+    EXPECT_EQ(t.Row(0), "ON");
+    EXPECT_EQ(t.screen.cursorRow, 0);
+    EXPECT_EQ(t.screen.EscapeActive, 0) << "the sequence went to the emulator, not the spool";
+}
+
+TEST(ZmodemAutoStart, StarStarCanStartsHeaderCollectionOnlyUnderZmodem) {
+    struct Case {
+        int protocol;
+        std::string input;
+        bool starts;
+    } cases[] = {
+        {kProtoZmodem, "**\x18" "B0100000023be50\r\n", true},
+        {kProtoZmodem, "rz\r**\x18" "B01", true},
+        {kProtoXmodemCrc, "**\x18" "B01", false},
+        {kProtoZmodem, "*\x18" "B01", false},
+        {kProtoZmodem, "\r\n\x18" "B01", false},
+    };
+    for (const Case& c : cases) {
+        TestSession t(kTypeVt100Color);
+        RecordingZmodem z;
+        t.session.zmodem = &z;
+        t.service.Protocol = static_cast<int16_t>(c.protocol);
+        t.port.EightBitData = 0;  // a 7-bit line, so the switch to 8 bits shows
+        t.port.SavedFraming[0] = 7;
+        t.port.SavedFraming[1] = 2;
+        const std::size_t statesBefore = t.fake.states.size();
+        t.fake.QueueInput("rest-of-header");
+        const int r = t.Interpret(c.input);
+        EXPECT_EQ(r, 0);
+        if (!c.starts) {
+            EXPECT_TRUE(z.headers.empty()) << c.input;
+            continue;
+        }
+        ASSERT_EQ(z.headers.size(), 1u) << c.input;
+        const std::size_t star = c.input.find("**");
+        EXPECT_EQ(z.headers[0], c.input.substr(star) + "rest-of-header");
+        // Rejected: framing back to the service's, collection over.
+        EXPECT_EQ(t.pump.TransferActive, 0);
+        EXPECT_EQ(t.pump.ZmodemHeaderLength, 0);
+        ASSERT_EQ(t.fake.states.size(), statesBefore + 2);
+        EXPECT_EQ(t.fake.states[statesBefore].ByteSize, 8);
+        EXPECT_EQ(t.fake.states[statesBefore + 1].ByteSize, 7);
+        EXPECT_EQ(t.fake.states[statesBefore + 1].Parity, 2);
+    }
+}
+
+TEST(ZmodemAutoStart, AcceptedHeaderReportsTheStartedReceive) {
+    TestSession t(kTypeVt100Color);
+    RecordingZmodem z;
+    z.verdict = 1;
+    t.session.zmodem = &z;
+    t.service.Protocol = kProtoZmodem;
+    EXPECT_EQ(t.Interpret("**\x18" "B00"), 1);
+    EXPECT_EQ(t.pump.TransferActive, 1);
+}
+
+TEST(ZmodemAutoStart, ShownControlsStillStartIt) {
+    TestSession t(kTypeVt100Color);
+    RecordingZmodem z;
+    t.session.zmodem = &z;
+    t.service.Protocol = kProtoZmodem;
+    t.service.DisplayControls = 1;
+    t.Interpret("**\x18" "B00");
+    ASSERT_EQ(z.headers.size(), 1u);
+    EXPECT_EQ(z.headers[0], "**\x18" "B00");
+    EXPECT_EQ(t.Row(0), "**<can>");
+}
+
+TEST(DisplayControls, ControlsAreShownByNameOnOneLine) {
+    struct Case {
+        std::string input;
+        const char* shown;
+    } cases[] = {
+        {"A\r\nB", "A<cr><lf>B"},
+        {std::string("\0\x01\x1b\x1f", 4), "<null><soh><esc><us>"},
+        {"\x07\x08\x09\x0b\x0c", "<bel><bs><ht><vt><ff>"},
+        {kEsc + "[2J", "<esc>[2J"},
+        {"\x7f", "<del>"},
+    };
+    for (const Case& c : cases) {
+        TestSession t(kTypeVt102);
+        t.service.DisplayControls = 1;
+        t.Interpret(c.input);
+        EXPECT_EQ(t.Row(0), c.shown);
+        EXPECT_EQ(t.screen.cursorRow, 0);
+        EXPECT_TRUE(t.ui.beeps.empty());
+    }
+}
+
+TEST(DisplayControls, NamesUseAttribute70AndWrapAtTheWidth) {
+    TestSession t(kTypeVt102);
+    t.service.DisplayControls = 1;
+    t.screen.attr = 0x17;
+    t.Interpret(std::string(78, 'x') + "\r");
+    EXPECT_EQ(t.Row(0), std::string(78, 'x') + "<c");
+    EXPECT_EQ(t.Row(1), "r>");
+    EXPECT_EQ(AttrAt(t.screen, 0)[0], 0x17);
+    EXPECT_EQ(AttrAt(t.screen, 0)[78], 0x70);
+    EXPECT_EQ(AttrAt(t.screen, 1)[1], 0x70);
+    t.Interpret("yz");
+    EXPECT_EQ(t.Row(1), "r>yz") << "text after a wrapped name continues, not back at column 0";
+}
+
+TEST(ScriptWait, MatchesTheUpperCasedLineUpToTheCursor) {
+    TestSession t(kTypeVt100);
+    FakeScript script;
+    script.wanted = "LOGIN:";
+    t.session.script = &script;
+    t.Interpret("Welcome\r\nlogin");
+    EXPECT_EQ(script.satisfied, 0);
+    t.Interpret(":");
+    EXPECT_EQ(script.satisfied, 1);
+    EXPECT_FALSE(script.pending);
+    t.Interpret(" login:");
+    EXPECT_EQ(script.satisfied, 1) << "no wait pending any more";
+}
+
+TEST(CarrierLoss, ReportedOnceAndTheBurstIsStillShown) {
+    TestSession t(kTypeTty);
+    CountingDisconnector hangup;
+    t.session.disconnector = &hangup;
+    t.fake.SetCarrier(true);
+    EXPECT_EQ(t.Drain("up"), 0);
+    EXPECT_EQ(t.port.CarrierSeen, 1);
+
+    t.fake.SetCarrier(false);
+    t.fake.QueueInput("last words");
+    EXPECT_EQ(PumpOnce(t.session), kCarrierLost);
+    EXPECT_EQ(hangup.immediate, 1);
+    EXPECT_EQ(t.Row(0), "uplast words");
+    EXPECT_EQ(t.port.PortOpen, 0);
+    EXPECT_EQ(t.port.CarrierSeen, 0);
+
+    EXPECT_EQ(PumpOnce(t.session), 0);
+    EXPECT_EQ(hangup.immediate, 1);
+}
+
+TEST(CarrierLoss, WithoutADisconnectorThePortIsClosedAnyway) {
+    TestSession t(kTypeTty);
+    t.fake.SetCarrier(true);
+    PumpOnce(t.session);
+    t.fake.SetCarrier(false);
+    EXPECT_EQ(PumpOnce(t.session), kCarrierLost);
+    EXPECT_EQ(t.port.PortOpen, 0);
+    EXPECT_FALSE(t.fake.IsOpen());
+    // Both directions purged, receive side first.
+    ASSERT_GE(t.fake.purges.size(), 2u);
+    EXPECT_EQ(t.fake.purges[t.fake.purges.size() - 2], 10u);
+    EXPECT_EQ(t.fake.purges.back(), 5u);
+}
+
+TEST(PumpLoop, RunsUntilTheLineDropsOrADialogTakesThePort) {
+    TestSession t(kTypeTty);
+    t.fake.SetCarrier(true);
+    int polls = 0;
+    t.fake.onEmptyRead = [&polls](FakePort& f) {
+        if (++polls == 50) f.SetCarrier(false);
+    };
+    RunPumpLoop(t.session);
+    EXPECT_EQ(t.port.PortOpen, 0);
+    EXPECT_EQ(t.pump.PumpRunning, 0);
+
+    TestSession d(kTypeTty);
+    int reads = 0;
+    d.fake.onEmptyRead = [&](FakePort&) {
+        if (++reads == 5) d.pump.SessionDialog = &d;
+    };
+    RunPumpLoop(d.session);
+    EXPECT_EQ(d.port.PortOpen, 1);
+    EXPECT_EQ(d.pump.PumpRunning, 0);
+}
+
+TEST(Transmit, EchoAndOutboundLineEnds) {
+    struct Case {
+        bool echo, crlf, transfer;
+        int protocol;
+        const char* sent;
+        const char* shown;
+    } cases[] = {
+        {false, false, false, kProtoZmodem, "hi\r", ""},
+        {true, false, false, kProtoZmodem, "hi\r", "hi"},
+        {false, true, false, kProtoZmodem, "hi\r\n", ""},
+        {false, true, true, kProtoZmodem, "hi\r", ""},   // a binary transfer owns the line
+        {false, true, true, kProtoAscii, "hi\r\n", ""},
+        {true, true, true, kProtoAscii, "hi\r\n", ""},   // no echo during a transfer
+    };
+    for (const Case& c : cases) {
+        TestSession t(kTypeTty);
+        t.service.LocalEcho = c.echo;
+        t.service.OutboundCrLf = c.crlf;
+        t.service.Protocol = static_cast<int16_t>(c.protocol);
+        t.pump.TransferActive = c.transfer;
+        TransmitBytes(t.session, reinterpret_cast<const uint8_t*>("hi\r"), 3);
+        EXPECT_EQ(t.fake.WrittenText(), c.sent);
+        EXPECT_EQ(t.Row(0), c.shown);
+    }
+}
+
+TEST(Transmit, EchoedCrLfMovesToTheNextLine) {
+    TestSession t(kTypeTty);
+    t.service.LocalEcho = 1;
+    t.service.OutboundCrLf = 1;
+    TransmitBytes(t.session, reinterpret_cast<const uint8_t*>("ab\rc"), 4);
+    EXPECT_EQ(t.Row(0), "ab");
+    EXPECT_EQ(t.Row(1), "c");
+}
+
+TEST(Transmit, NothingWhileThePortIsClosed) {
+    TestSession t(kTypeTty);
+    t.port.PortOpen = 0;
+    EXPECT_EQ(TransmitBytes(t.session, reinterpret_cast<const uint8_t*>("x"), 1), 0);
+    EXPECT_TRUE(t.fake.written.empty());
+}
+
+TEST(WaitPumping, WaitsForItsTimerWhileShowingWhatArrives) {
+    TestSession t(kTypeTty);
+    t.fake.QueueInput("during the wait");
+    WaitPumping(t.session, 150, true);
+    EXPECT_EQ(t.loop.TickCount(), 150u);
+    EXPECT_FALSE(t.loop.TimerRunning(kWaitTimerId));
+    EXPECT_EQ(t.Row(0), "during the wait");
+
+    TestSession quiet(kTypeTty);
+    quiet.fake.QueueInput("left alone");
+    WaitPumping(quiet.session, 20, false);
+    EXPECT_EQ(quiet.Row(0), "");
+    EXPECT_EQ(quiet.fake.input.size(), 10u);
+}
+
+TEST(SendBreak, HoldsBreakFor150ms) {
+    TestSession t(kTypeTty);
+    SendBreak(t.session);
+    EXPECT_EQ(t.fake.breakCount, 1);
+    EXPECT_FALSE(t.fake.breakOn);
+    EXPECT_EQ(t.loop.TickCount(), 150u);
+}
+
+TEST(Chat, RemoteTextIsDrawnBelowTheDividerAndNotStored) {
+    TestSession t(kTypeTty);
+    t.pump.ChatMode = 1;
+    EXPECT_EQ(t.Drain("hi\r\nyo\bX"), 0);
+    EXPECT_EQ(t.pump.chat.remoteRow, 16) << "CR and LF each end a line";
+    EXPECT_EQ(t.pump.chat.remoteCol, 2);
+    EXPECT_EQ(t.Row(14), "");
+    int cells = 0;
+    for (const std::string& call : t.display.calls) cells += call.rfind("cell", 0) == 0;
+    EXPECT_EQ(cells, 6) << "h i y o, a blank for BS, X";
+}
+
+TEST(Chat, ScrollsTheRemoteHalfAtTheLastRow) {
+    TestSession t(kTypeTty);
+    t.pump.ChatMode = 1;
+    t.Drain(std::string(12, '\n'));
+    EXPECT_EQ(t.pump.chat.remoteRow, 23);
+    int scrolls = 0;
+    for (const std::string& call : t.display.calls) scrolls += call.rfind("scroll", 0) == 0;
+    EXPECT_EQ(scrolls, 3);
+}
+
+}  // namespace
+}  // namespace palvex

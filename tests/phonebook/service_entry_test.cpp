@@ -1,0 +1,185 @@
+#include "phonebook/service_entry.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace palvex {
+namespace {
+
+namespace fs = std::filesystem;
+
+class TempDir {
+public:
+    TempDir() {
+        path_ = fs::temp_directory_path() / ("palvex-phn-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                                             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(path_);
+        fs::create_directories(path_);
+    }
+    ~TempDir() { fs::remove_all(path_); }
+    std::string str() const { return path_.string(); }
+    fs::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    fs::path path_;
+};
+
+void WriteBytes(const fs::path& path, std::size_t size, uint8_t fill) {
+    std::ofstream out(path, std::ios::binary);
+    std::string bytes(size, static_cast<char>(fill));
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// The defaults are what a brand-new service dials with; each one matters to a
+// later subsystem, so check them against the raw bytes of the image.
+TEST(ServiceEntryDefaults, ImageHoldsTheDocumentedDefaults) {
+    const ServiceEntry e = DefaultServiceEntry();
+    const auto* raw = reinterpret_cast<const uint8_t*>(&e);
+    auto u16 = [raw](int off) { return raw[off] | raw[off + 1] << 8; };
+    struct Case {
+        int offset;
+        int value;
+    } cases[] = {{106, 7}, {108, 1}, {110, 4}, {112, 6}, {118, 60}, {120, 5}, {122, 1},
+                 {134, 1}, {136, 2}, {138, 3}, {98, 0},  {140, 0},  {2340, 0}, {2410, 0}};
+    for (const Case& c : cases) EXPECT_EQ(u16(c.offset), c.value) << "offset " << c.offset;
+    EXPECT_EQ(raw[124], '^');
+    EXPECT_EQ(raw[125], 'M');
+    // Everything else is zero, the reserved areas included.
+    int nonZero = 0;
+    for (std::size_t i = 0; i < sizeof e; ++i) nonZero += raw[i] != 0;
+    EXPECT_EQ(nonZero, 12);
+}
+
+TEST(ServiceEntryFile, RoundTripKeepsEveryByte) {
+    TempDir dir;
+    ServiceEntry e = DefaultServiceEntry();
+    auto* raw = reinterpret_cast<uint8_t*>(&e);
+    for (std::size_t i = 0; i < sizeof e; ++i) raw[i] = static_cast<uint8_t>(i * 7 + 3);
+    std::memcpy(e.ShortName, "ACME\0", 5);
+    ASSERT_EQ(SaveServiceEntry(dir.str(), e), 0);
+    EXPECT_EQ(fs::file_size(dir / "ACME.phn"), 2418u);
+
+    ServiceEntry back = DefaultServiceEntry();
+    ASSERT_EQ(ReadServiceEntry(dir.str(), "ACME", back), 0);
+    EXPECT_EQ(std::memcmp(&back, &e, sizeof e), 0);
+}
+
+TEST(ServiceEntryFile, SaveOverwritesInPlaceAndCreateTruncates) {
+    TempDir dir;
+    ServiceEntry e = DefaultServiceEntry();
+    std::strcpy(e.ShortName, "BBS");
+    // A longer file of the same name is cut to the record by the editor's create.
+    WriteBytes(dir / "BBS.PHN", 5000, 0xAA);
+    RecordingUi ui;
+    ASSERT_EQ(CreateServiceFile(dir.str(), e, ui, nullptr), 0);
+    EXPECT_EQ(fs::file_size(dir / "BBS.PHN"), 2418u);
+    EXPECT_TRUE(ui.messages.empty());
+    // Saving finds the ".PHN" file although it asks for ".phn".
+    e.DialRetries = 9;
+    ASSERT_EQ(SaveServiceEntry(dir.str(), e), 0);
+    ServiceEntry back{};
+    ASSERT_EQ(ReadServiceEntry(dir.str(), "BBS", back), 0);
+    EXPECT_EQ(back.DialRetries, 9);
+    int files = 0;
+    for (auto& entry : fs::directory_iterator(dir.str())) files += entry.is_regular_file();
+    EXPECT_EQ(files, 1);
+}
+
+TEST(ServiceEntryFile, OnlyFilesOfExactlyTheRecordSizeAreEntries) {
+    TempDir dir;
+    struct Case {
+        std::size_t size;
+        bool isEntry;
+    } cases[] = {{0, false}, {2417, false}, {2418, true}, {2419, false}, {4836, false}};
+    for (const Case& c : cases) {
+        WriteBytes(dir / "X.phn", c.size, 0x11);
+        EXPECT_EQ(IsServiceFile((dir / "X.phn").string()), c.isEntry) << c.size;
+        ServiceEntry current = DefaultServiceEntry();
+        const ServiceEntry before = current;
+        const int r = ReadServiceEntry(dir.str(), "X", current);
+        EXPECT_EQ(r, c.isEntry ? 0 : -1) << c.size;
+        if (!c.isEntry) {
+            EXPECT_EQ(std::memcmp(&current, &before, sizeof current), 0) << "unchanged";
+        }
+    }
+    EXPECT_FALSE(IsServiceFile(dir.str()));  // a directory never is
+}
+
+TEST(ServiceEntryFile, MissingFileLeavesCurrentUnchanged) {
+    TempDir dir;
+    ServiceEntry current = DefaultServiceEntry();
+    current.BaudIndex = 0;
+    EXPECT_EQ(ReadServiceEntry(dir.str(), "NOPE", current), -1);
+    EXPECT_EQ(current.BaudIndex, 0);
+}
+
+TEST(ServiceEntryFile, CreateFailureShowsFileOpenError) {
+    RecordingUi ui;
+    ServiceEntry e = DefaultServiceEntry();
+    std::strcpy(e.ShortName, "ACME");
+    EXPECT_EQ(CreateServiceFile("/nonexistent-dir/for/sure", e, ui, nullptr), -1);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].stringId, 1);
+    EXPECT_EQ(ui.messages[0].style, 0x2030u);
+}
+
+TEST(ServiceName, TypedNameSplitsIntoShortNameAndTail) {
+    struct Case {
+        const char* typed;
+        const char* shortName;
+        const char* tail;
+    } cases[] = {
+        {"ACME ONLINE", "ACME", " ONLINE"},
+        {"ABCDEFGHIJ", "ABCDEFGH", "IJ"},
+        {"ABCDEFGH", "ABCDEFGH", ""},
+        {"", "", ""},
+        {" LEADING", "", " LEADING"},
+        {"BBS  TWO BLANKS", "BBS", "  TWO BLANKS"},
+        // The tail is cut to 25 characters.
+        {"X 123456789012345678901234567890", "X", " 123456789012345678901234"},
+        {"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789", "ABCDEFGH", "IJKLMNOPQRSTUVWXYZ0123456"},
+    };
+    for (const Case& c : cases) {
+        ServiceEntry e = DefaultServiceEntry();
+        SplitServiceName(c.typed, e.ShortName, e.NameTail);
+        EXPECT_STREQ(e.ShortName, c.shortName) << c.typed;
+        EXPECT_STREQ(e.NameTail, c.tail) << c.typed;
+        if (std::string(c.shortName) + c.tail == c.typed) {
+            EXPECT_EQ(LongServiceName(e), c.typed);
+        }
+    }
+}
+
+TEST(PortSummary, FormatsPortRateFramingAndStops) {
+    struct Case {
+        int port, baud, data, parity, stops;
+        const char* text;
+    } cases[] = {
+        {0, 7, 0, 0, 0, "COM1:2400,8,N,1"},  {7, 0, 1, 2, 2, "COM8:115200,7,E,2"},
+        {1, 10, 1, 1, 1, "COM2:300,7,O,1.5"}, {2, 5, 0, 0, 0, "COM3:9600,8,N,1"},
+    };
+    for (const Case& c : cases) {
+        ServiceEntry e = DefaultServiceEntry();
+        e.PortIndex = static_cast<int16_t>(c.port);
+        e.BaudIndex = static_cast<int16_t>(c.baud);
+        e.DataBitsIndex = static_cast<int16_t>(c.data);
+        e.Parity = static_cast<int16_t>(c.parity);
+        e.StopBits = static_cast<int16_t>(c.stops);
+        EXPECT_EQ(FormatPortSummary(e), c.text);
+    }
+}
+
+TEST(BaudTable, RunsFromFastestDown) {
+    const uint32_t expected[] = {115200, 57600, 38400, 19200, 14400, 9600, 4800, 2400, 1200, 600, 300};
+    for (int i = 0; i < 11; ++i) EXPECT_EQ(BaudRateForIndex(i), expected[i]) << i;
+    EXPECT_EQ(BaudRateForIndex(-1), 0u);
+    EXPECT_EQ(BaudRateForIndex(11), 0u);
+}
+
+}  // namespace
+}  // namespace palvex
