@@ -39,18 +39,6 @@ TEST(FakePortTest, EmptyReadHookCanFeedTheSameRead) {
     EXPECT_EQ(hooks, 2);
 }
 
-TEST(FakePortTest, WriteHookPlaysTheModem) {
-    FakePort fake;
-    ASSERT_TRUE(fake.Open("COM1:"));
-    fake.onWrite = [](FakePort& f, const uint8_t* bytes, int count) {
-        if (count > 0 && bytes[count - 1] == '\r') f.QueueInput("OK\r\n");
-    };
-    const uint8_t at[] = {'A', 'T', '\r'};
-    EXPECT_EQ(fake.Write(at, 3), 3);
-    EXPECT_EQ(fake.WrittenText(), "AT\r");
-    EXPECT_EQ(std::string(fake.input.begin(), fake.input.end()), "OK\r\n");
-}
-
 TEST(FakePortTest, OpenFailsWhenScriptedOrInUse) {
     struct Case {
         const char* what;
@@ -124,21 +112,6 @@ TEST(FakePortTest, PurgeAndControlLinesActLikeADriver) {
     Dcb reported{};
     ASSERT_TRUE(fake.GetState(reported));
     EXPECT_EQ(reported.fDtrControl, kDtrControlEnable) << "the device reports what was applied";
-}
-
-TEST(FakePortTest, ModemStatusFollowsTheLinesUnlessItFails) {
-    FakePort fake;
-    ASSERT_TRUE(fake.Open("COM1:"));
-    uint32_t lines = 0;
-    fake.SetCarrier(true);
-    fake.SetRing(true);
-    ASSERT_TRUE(fake.GetModemStatus(lines));
-    EXPECT_EQ(lines, kMsRlsdOn | kMsRingOn);
-    fake.SetRing(false);
-    ASSERT_TRUE(fake.GetModemStatus(lines));
-    EXPECT_EQ(lines, kMsRlsdOn);
-    fake.modemStatusFails = true;
-    EXPECT_FALSE(fake.GetModemStatus(lines));
 }
 
 }  // namespace

@@ -474,21 +474,6 @@ TEST_F(PortPollTest, PollRefreshesTheStatusRecord) {
     EXPECT_EQ(fake.lineErrors, 0u) << "the query clears pending line errors";
 }
 
-TEST_F(PortPollTest, NoDeviceIsNeitherACrashNorACarrierLoss) {
-    port.CarrierSeen = 1;
-    port.PortStatus.cbInQue = 5;
-    EXPECT_EQ(PollLine(port, modes), 0);
-    EXPECT_EQ(port.CarrierSeen, 1);
-    EXPECT_EQ(port.PortStatus.cbInQue, 5u);
-    PortState none;
-    none.CarrierSeen = 1;
-    EXPECT_EQ(PollLine(none, modes), 0);
-    EXPECT_EQ(QueryPortStatus(none), 0);
-    uint32_t lines = 123;
-    EXPECT_EQ(GetModemLines(none, lines), 0);
-    EXPECT_EQ(lines, 0u);
-}
-
 // ---- Moving bytes and the small operations ----------------------------------
 
 using PortIoTest = PortFixture;
@@ -520,11 +505,19 @@ TEST_F(PortIoTest, WithoutADeviceNothingMovesAndNothingFails) {
     fake.QueueInput("abc");  // queued, but the device is closed
     PortState none;
     for (PortState* p : {&port, &none}) {
+        p->CarrierSeen = 1;
+        p->PortStatus.cbInQue = 5;
         EXPECT_EQ(ReadPort(*p, buffer, 4), 0);
         EXPECT_EQ(WritePort(*p, buffer, 4), 0);
         EXPECT_EQ(PurgePort(*p, 0), 0);
         EXPECT_EQ(SetPortEventMask(*p, 0), 0);
         EXPECT_EQ(SetBinaryFraming(*p, true), 0);
+        uint32_t lines = 123;
+        EXPECT_EQ(GetModemLines(*p, lines), 0);
+        EXPECT_EQ(lines, 0u);
+        EXPECT_EQ(PollLine(*p, modes), 0) << "no device is not a carrier loss";
+        EXPECT_EQ(p->CarrierSeen, 1);
+        EXPECT_EQ(p->PortStatus.cbInQue, 5u);
     }
     EXPECT_EQ(buffer[0], 'x');
     EXPECT_TRUE(fake.written.empty());
@@ -547,13 +540,6 @@ TEST_F(PortIoTest, PurgeDiscardsOneDirection) {
         EXPECT_EQ(PurgePort(port, c.which), c.result) << c.which;
         EXPECT_EQ(fake.purges, c.flags) << c.which;
     }
-}
-
-TEST_F(PortIoTest, EventMaskGoesToTheDevice) {
-    Connect(Service());
-    fake.eventMask = 0x1FF;
-    EXPECT_EQ(SetPortEventMask(port, 0), 1);
-    EXPECT_EQ(fake.eventMask, 0u);
 }
 
 }  // namespace

@@ -296,7 +296,6 @@ TEST_F(PosixPortTermiosTest, ServiceSettingsReachTheDevice) {
         uint32_t rate;
     } cases[] = {
         {"8-N-1 none", 0, 0, 0, 0, 0, false, false, false, false, 115200},
-        {"7-E-1 hardware", 1, 2, 0, 1, 7, false, false, true, false, 2400},
         {"7-O-1 xon/xoff", 1, 1, 0, 2, 5, true, false, false, true, 9600},
         {"8-N-2 both", 0, 0, 2, 3, 10, false, true, true, true, 300},
         {"rate without a B-constant", 0, 0, 0, 0, 4, false, false, false, false, 14400},
@@ -374,24 +373,6 @@ TEST_F(PosixPortTermiosTest, RefusedSettingsChangeNothing) {
     Dcb reported{};
     ASSERT_TRUE(device.GetState(reported));
     EXPECT_EQ(reported.StopBits, kTwoStopBits) << "the last accepted DCB is still reported";
-}
-
-TEST_F(PosixPortTermiosTest, StateBeforeAnySettingsComesFromTheDevice) {
-    ASSERT_TRUE(device.Open("COM1:"));
-    termios tio = Termios(device);
-    cfsetospeed(&tio, B4800);
-    cfsetispeed(&tio, B4800);
-    tio.c_cflag |= CSTOPB;
-    tio.c_iflag |= IXON;
-    ASSERT_EQ(tcsetattr(device.Descriptor(), TCSANOW, &tio), 0);
-
-    Dcb dcb{};
-    ASSERT_TRUE(device.GetState(dcb));
-    EXPECT_EQ(dcb.DCBlength, 28u);
-    EXPECT_EQ(dcb.BaudRate, 4800u);
-    EXPECT_EQ(dcb.StopBits, kTwoStopBits);
-    EXPECT_EQ(dcb.fOutX, 1u);
-    EXPECT_EQ(dcb.fBinary, 1u);
 }
 
 // ---- Modem lines and opening ---------------------------------------------------
