@@ -1,0 +1,339 @@
+// Writing characters and moving the cursor: wrapping, insert mode, the
+// line-drawing set, erasing, tabs, carriage returns and the destructive DEL.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "support/screen_rig.h"
+
+namespace palvex {
+namespace {
+
+using testing::LengthOf;
+using testing::ScreenRig;
+using testing::SpareOf;
+
+char Letter(int i) { return static_cast<char>('A' + i % 26); }
+
+TEST(ScreenPutChar, WrapsOrRunsOnToTheLastCell) {
+    struct Case {
+        int autoWrap, columns, count;
+        int col, row;
+        int row0Length;
+        char row0Last;
+        std::string row1;
+    };
+    const Case cases[] = {
+        {1, 80, 80, 80, 0, 80, 'B', ""},     // the 80th leaves the cursor past the edge
+        {1, 80, 81, 1, 1, 80, 'B', "C"},     // the 81st wraps first
+        {1, 80, 82, 2, 1, 80, 'B', "CD"},    // and the next one follows it
+        {1, 132, 133, 1, 1, 132, 'B', "C"},
+        {0, 80, 100, 100, 0, 100, 'V', ""},  // no wrap: on past column 79
+        {0, 80, 132, 132, 0, 132, 'B', ""},
+        {0, 80, 140, 132, 0, 132, 'J', ""},  // then column 131 is overwritten
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "autoWrap=" << c.autoWrap << " columns=" << c.columns
+                                          << " count=" << c.count);
+        ScreenRig rig(24, 100, c.columns);
+        rig.s.autoWrap = c.autoWrap;
+        std::string text;
+        for (int i = 0; i < c.count; ++i) text += Letter(i);
+        rig.Type(text);
+        EXPECT_EQ(rig.s.cursorCol, c.col);
+        EXPECT_EQ(rig.s.cursorRow, c.row);
+        const std::string row0 = rig.Row(0);
+        ASSERT_EQ(static_cast<int>(row0.size()), c.row0Length);
+        EXPECT_EQ(row0.back(), c.row0Last);
+        EXPECT_EQ(row0.substr(0, 40), text.substr(0, 40));
+        EXPECT_EQ(rig.Row(1), c.row1);
+        EXPECT_EQ(rig.s.AfterCR, 0);
+    }
+}
+
+TEST(ScreenPutChar, DrawsOnlyWhatIsNotScrolledOffToTheLeft) {
+    struct Case {
+        int hOffset, col;
+        std::vector<std::string> calls;
+    };
+    const Case cases[] = {
+        {0, 0, {"cell 0 54 41 1E"}},
+        {0, 9, {"cell 72 54 41 1E"}},
+        {5, 5, {"cell 0 54 41 1E"}},
+        {5, 4, {}},  // stored, not drawn
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "hOffset=" << c.hOffset << " col=" << c.col);
+        ScreenRig rig;
+        rig.s.hOffset = c.hOffset;
+        rig.s.cursorCol = c.col;
+        rig.s.attr = 0x1E;
+        PutChar(rig.s, 'A');
+        EXPECT_EQ(rig.display.calls, c.calls);
+        EXPECT_EQ(rig.s.ring[RingIndex(rig.s, 0)]->text[c.col], 'A');
+        EXPECT_EQ(AttrAt(rig.s, 0)[c.col], 0x1E);
+        EXPECT_EQ(rig.s.cursorCol, c.col + 1);
+        EXPECT_EQ(LengthOf(LineAt(rig.s, 0)), c.col + 1);
+    }
+}
+
+TEST(ScreenPutChar, InsertModeShiftsTheRestOfTheLineWithinTheWidth) {
+    const std::string full = [] {
+        std::string t;
+        for (int i = 0; i < 80; ++i) t += Letter(i);
+        return t;
+    }();
+    struct Case {
+        const char* name;
+        std::string before;
+        int col;
+        std::string after;
+        std::string scroll;
+    };
+    const Case cases[] = {
+        {"middle", "ABCDE", 1, "AxBCDE", "scroll 8 54 632 70 8 0"},
+        {"past the content", "AB", 5, "AB   x", "scroll 40 54 632 70 8 0"},
+        {"last column of a full line", full, 79, full.substr(0, 79) + "x", ""},
+        {"next to last of a full line", full, 78, full.substr(0, 78) + "x" + full[78], "scroll 624 54 632 70 8 0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScreenRig rig;
+        for (size_t i = 0; i < c.before.size(); ++i) {
+            rig.s.attr = static_cast<uint8_t>(0x80 + i);
+            PutChar(rig.s, static_cast<uint8_t>(c.before[i]));
+        }
+        rig.display.calls.clear();
+        rig.s.insertMode = 1;
+        rig.s.attr = 0x70;
+        rig.s.cursorCol = c.col;
+        PutChar(rig.s, 'x');
+        EXPECT_EQ(rig.Row(0), c.after);
+        EXPECT_LE(LengthOf(LineAt(rig.s, 0)), 80);
+        EXPECT_EQ(rig.s.cursorCol, c.col + 1);
+        if (!c.scroll.empty()) {
+            ASSERT_FALSE(rig.display.calls.empty());
+            EXPECT_EQ(rig.display.calls.front(), c.scroll);
+        }
+        // Attributes stay where they were; only the new cell takes the current one.
+        EXPECT_EQ(AttrAt(rig.s, 0)[c.col], 0x70);
+        if (c.col + 1 < static_cast<int>(c.before.size())) {
+            EXPECT_EQ(AttrAt(rig.s, 0)[c.col + 1], 0x80 + c.col + 1);
+        }
+    }
+}
+
+TEST(ScreenPutChar, LineDrawingSetTranslatesJThroughX) {
+    struct Case {
+        int g0, g1, shift;
+        const char* in;
+        const char* stored;
+    };
+    const Case cases[] = {
+        {1, 0, 0, "ijklmnopqrstuvwxy", "i|||||-----|||||y"},
+        {1, 0, 1, "jqx", "jqx"},  // G1 in use, and G1 is not line drawing
+        {0, 1, 1, "jqx", "|-|"},
+        {0, 1, 0, "jqx", "jqx"},
+        {1, 1, 0, "JQX", "JQX"},  // upper case is never translated
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.in);
+        ScreenRig rig;
+        rig.s.graphics[0] = c.g0;
+        rig.s.graphics[1] = c.g1;
+        rig.s.shift = c.shift;
+        rig.Type(c.in);
+        EXPECT_EQ(rig.Row(0), c.stored);
+        // What is drawn is what is stored.
+        char drawn[32];
+        std::snprintf(drawn, sizeof drawn, "cell 0 54 %02X 70", static_cast<unsigned>(c.stored[0]));
+        EXPECT_EQ(rig.display.calls.front(), drawn);
+    }
+}
+
+// Row 2 holds "0123456789" in attribute 0x1F.
+TEST(ScreenErase, ErasesWithAttributeZeroAndAdjustsTheLength) {
+    struct Case {
+        const char* name;
+        bool toEnd;
+        int col, hOffset;
+        std::string text;  // the first 12 cells afterwards
+        int length;
+        std::string fill;
+    };
+    const Case cases[] = {
+        {"to end from 0", true, 0, 0, "            ", 0, "fill 0 86 1056 102"},
+        {"to end from 4", true, 4, 0, "0123        ", 4, "fill 32 86 1056 102"},
+        {"to end, scrolled 2 columns", true, 4, 2, "0123        ", 4, "fill 16 86 1056 102"},
+        {"to end past the last cell", true, 132, 0, "0123456789  ", 132, "fill 1056 86 1056 102"},
+        {"to start from 5", false, 5, 0, "     56789  ", 10, "fill 0 86 40 102"},
+        {"to start from 0", false, 0, 0, "0123456789  ", 10, "fill 0 86 0 102"},
+        {"to start far right", false, 200, 0, "            ", 10, "fill 0 86 1600 102"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScreenRig rig;
+        rig.s.attr = 0x1F;
+        rig.Put(2, "0123456789");
+        rig.display.calls.clear();
+        rig.s.hOffset = c.hOffset;
+        rig.s.cursorCol = c.col;
+        rig.s.cursorRow = 2;
+        const int x = CursorX(rig.s), y = CursorY(rig.s);
+        if (c.toEnd) EraseToLineEnd(rig.s, y, x);
+        else EraseToLineStart(rig.s, y, x);
+        const ScreenLine& line = LineAt(rig.s, 2);
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(line.text), 12), c.text);
+        EXPECT_EQ(LengthOf(line), c.length);
+        EXPECT_EQ(rig.display.calls, std::vector<std::string>{c.fill});
+        const uint8_t* attrs = AttrAt(rig.s, 2);
+        for (int i = 0; i < 10; ++i) {
+            const bool erased = c.toEnd ? i >= c.col : i < c.col;
+            EXPECT_EQ(attrs[i], erased ? 0 : 0x1F) << "cell " << i;
+        }
+    }
+}
+
+TEST(ScreenCursor, TabGoesToTheNextStopButNotPastTheLastColumn) {
+    struct Case {
+        int columns, from, to;
+    };
+    const Case cases[] = {
+        {80, 0, 8}, {80, 7, 8}, {80, 8, 16}, {80, 75, 79}, {80, 79, 79}, {132, 127, 128}, {132, 130, 131},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.columns << " columns, from " << c.from);
+        ScreenRig rig(24, 100, c.columns);
+        rig.s.cursorCol = c.from;
+        Tab(rig.s);
+        EXPECT_EQ(rig.s.cursorCol, c.to);
+        EXPECT_EQ(LengthOf(LineAt(rig.s, 0)), 0);  // nothing written
+    }
+}
+
+TEST(ScreenCursor, ASecondCarriageReturnWaitsForTheFirstToBeResolved) {
+    ScreenRig rig;
+    rig.Type("hello");
+    CarriageReturn(rig.s);
+    EXPECT_EQ(rig.s.cursorCol, 0);
+    EXPECT_EQ(rig.s.AfterCR, 1);
+
+    Tab(rig.s);  // an emulator moving the cursor without resolving
+    CarriageReturn(rig.s);
+    EXPECT_EQ(rig.s.cursorCol, 8);  // the second CR did not move it
+
+    ResolveAfterCR(rig.s);
+    EXPECT_EQ(rig.s.cursorCol, 0);
+    EXPECT_EQ(rig.s.AfterCR, 0);
+    rig.s.cursorCol = 3;
+    ResolveAfterCR(rig.s);  // nothing pending: stays
+    EXPECT_EQ(rig.s.cursorCol, 3);
+
+    rig.Type("\r\rJ");
+    EXPECT_EQ(rig.Row(0), "Jello");
+}
+
+TEST(ScreenCursor, DeleteLeftShortensTheLineAndBlanksTheCellOnScreenOnly) {
+    struct Case {
+        const char* name;
+        std::string text;
+        int col, hOffset;
+        int colAfter, length;
+        std::vector<std::string> calls;
+    };
+    const Case cases[] = {
+        {"end of the text", "abcd", 4, 0, 3, 3, {"cell 24 54 20 1F"}},
+        {"inside the text", "abcdef", 2, 0, 1, 5, {"cell 8 54 20 1F"}},  // the length drops by one all the same
+        {"empty line", "", 3, 0, 2, 0, {"cell 16 54 20 1F"}},
+        {"scrolled off", "abcd", 2, 3, 1, 3, {}},
+        {"column 0", "abcd", 0, 0, 0, 4, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScreenRig rig;
+        rig.Put(0, c.text);
+        rig.display.calls.clear();
+        rig.s.hOffset = c.hOffset;
+        rig.s.cursorCol = c.col;
+        rig.s.attr = 0x1F;
+        DeleteLeft(rig.s);
+        EXPECT_EQ(rig.s.cursorCol, c.colAfter);
+        EXPECT_EQ(LengthOf(LineAt(rig.s, 0)), c.length);
+        EXPECT_EQ(SpareOf(LineAt(rig.s, 0)), 0);
+        EXPECT_EQ(rig.display.calls, c.calls);
+        if (c.col > 0) {
+            EXPECT_EQ(AttrAt(rig.s, 0)[c.colAfter], 0x1F);
+            // The text cell keeps its character.
+            const char kept = c.colAfter < static_cast<int>(c.text.size()) ? c.text[c.colAfter] : ' ';
+            EXPECT_EQ(LineAt(rig.s, 0).text[c.colAfter], kept);
+        } else {
+            EXPECT_EQ(AttrAt(rig.s, 0)[0], 0x70);
+        }
+    }
+}
+
+TEST(ScreenCursor, BackspaceMovesLeftWithoutErasing) {
+    ScreenRig rig;
+    rig.Type("ab\b\b\b\bX");
+    EXPECT_EQ(rig.Row(0), "Xb");
+    EXPECT_EQ(rig.s.cursorCol, 1);
+}
+
+TEST(ScreenCursor, PixelPositionsMapToCells) {
+    struct Case {
+        int x, y, hOffset, col, row;
+    };
+    const Case cases[] = {
+        {0, 54, 0, 0, 0}, {15, 69, 0, 1, 0}, {16, 70, 0, 2, 1}, {-8, 54, 3, 2, 0}, {80, 54 + 23 * 16, 4, 14, 23},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "x=" << c.x << " y=" << c.y << " hOffset=" << c.hOffset);
+        ScreenRig rig;
+        rig.s.hOffset = c.hOffset;
+        SetCursorPixels(rig.s, c.x, c.y);
+        EXPECT_EQ(rig.s.cursorCol, c.col);
+        EXPECT_EQ(rig.s.cursorRow, c.row);
+        EXPECT_EQ(CursorX(rig.s), (c.col - c.hOffset) * 8);
+        EXPECT_EQ(CursorY(rig.s), 54 + c.row * 16);
+    }
+}
+
+TEST(ScreenState, ResetTerminalStateRestoresModesButNotText) {
+    ScreenRig rig(24, 100);
+    rig.Type("keep me");
+    rig.s.marginTop = 5;
+    rig.s.marginBottom = 10;
+    rig.s.graphics[0] = rig.s.graphics[1] = 1;
+    rig.s.shift = 1;
+    rig.s.bold = 1;
+    rig.s.attr = 0x1F;
+    rig.s.cursorRow = 40;
+    ResetTerminalState(rig.s);
+    EXPECT_EQ(rig.s.marginTop, 1);
+    EXPECT_EQ(rig.s.marginBottom, 24);
+    EXPECT_EQ(rig.s.graphics[0] + rig.s.graphics[1] + rig.s.shift + rig.s.bold, 0);
+    EXPECT_EQ(rig.s.attr, 0x70);
+    EXPECT_EQ(rig.s.cursorRow, 23);
+    EXPECT_EQ(rig.Row(0), "keep me");
+
+    rig.s.cursorRow = 7;
+    ResetTerminalState(rig.s);
+    EXPECT_EQ(rig.s.cursorRow, 7);
+}
+
+TEST(RecordingDisplay, WritesOneLinePerCall) {
+    RecordingDisplay d;
+    d.DrawCell(8, 54, 'A', 0x70);
+    d.DrawCell(0, 70, 0xC4, 0x0F);
+    d.FillBackground({1, 2, 3, 4});
+    d.ScrollPixels({0, 70, 1056, 438}, 0, -16);
+    d.RepaintRow(23);
+    d.RepaintAll();
+    EXPECT_EQ(d.calls, (std::vector<std::string>{"cell 8 54 41 70", "cell 0 70 C4 0F", "fill 1 2 3 4",
+                                                 "scroll 0 70 1056 438 0 -16", "row 23", "all"}));
+}
+
+}  // namespace
+}  // namespace palvex
