@@ -15,10 +15,8 @@ enum AllocResult { kAllocOk = 0, kLinesShort = 1, kPlanesShort = 2 };
 
 // Primitives may run before the shell has attached a window (tools, tests);
 // drawing then goes nowhere instead of through a null pointer.
-DisplaySink& Out(TerminalScreen& s) {
-    static NullDisplay nowhere;
-    return s.display ? *s.display : nowhere;
-}
+NullDisplay gNowhere;
+inline DisplaySink& Out(TerminalScreen& s) { return s.display ? *s.display : gNowhere; }
 
 // The ring is never more than a few thousand lines and callers stay within one
 // lap of it, so the subtraction almost always does; the modulo only guards
@@ -391,7 +389,8 @@ void LineFeed(TerminalScreen& s) {
 }
 
 void PutChar(TerminalScreen& s, uint8_t ch) {
-    if (!HasRing(s)) return;
+    // The planes are allocated and freed with the line block.
+    if (s.lineBlock == nullptr) return;
     if (s.autoWrap) {
         if (s.cursorCol >= s.columns) {
             // Straight to column 0: a pending-CR mark here would send the next
@@ -436,7 +435,7 @@ void PutChar(TerminalScreen& s, uint8_t ch) {
     if (s.graphics[s.shift & 1] && ch >= 'j' && ch <= 'x') ch = (ch >= 'o' && ch <= 's') ? '-' : '|';
 
     const int x = (col - s.hOffset) * s.cellWidth;
-    if (x >= 0) Out(s).DrawCell(x, kTextTop + row * s.cellHeight, ch, s.attr);
+    if (x >= 0 && s.display != nullptr) s.display->DrawCell(x, kTextTop + row * s.cellHeight, ch, s.attr);
 
     line.text[col] = ch;
     s.attrPlane[idx * kLineStride + col] = s.attr;
