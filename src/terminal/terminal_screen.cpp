@@ -18,9 +18,9 @@ enum AllocResult { kAllocOk = 0, kLinesShort = 1, kPlanesShort = 2 };
 NullDisplay gNowhere;
 inline DisplaySink& Out(TerminalScreen& s) { return s.display ? *s.display : gNowhere; }
 
-// The ring is never more than a few thousand lines and callers stay within one
-// lap of it, so the subtraction almost always does; the modulo only guards
-// against a corrupted index.
+// Callers stay within one lap of the ring, so a single addition or subtraction
+// brings an index back into range; the modulo only guards against a corrupted
+// index.
 inline int Wrap(const TerminalScreen& s, int i) {
     const int n = s.scrollRange;
     if (i >= n) {
