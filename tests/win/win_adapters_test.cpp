@@ -1,0 +1,171 @@
+// The Win32 adapters under Wine: the DCB and COMSTAT copies, the backend's
+// behaviour without a device, the string table and menu, and the main window.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "comm/win/win32_port.h"
+#include "platform/win/win_ui.h"
+#include "shell/win/main_window.h"
+
+namespace palvex {
+namespace {
+
+// Walking one bit through the whole 28-byte image finds a field copied to the
+// wrong place, a field left out and a truncated bit field alike.
+TEST(DcbCopy, EveryBitReachesTheSameBitOfTheWin32Dcb) {
+    for (size_t bit = 0; bit < sizeof(Dcb) * 8; ++bit) {
+        Dcb core{};
+        reinterpret_cast<uint8_t*>(&core)[bit / 8] = static_cast<uint8_t>(1u << (bit % 8));
+        DCB device;
+        std::memset(&device, 0, sizeof device);
+        ToWin32Dcb(core, device);
+        ASSERT_EQ(0, std::memcmp(&core, &device, sizeof core)) << "to Win32, bit " << bit;
+
+        Dcb back;
+        std::memset(&back, 0xA5, sizeof back);
+        FromWin32Dcb(device, back);
+        ASSERT_EQ(0, std::memcmp(&core, &back, sizeof core)) << "from Win32, bit " << bit;
+    }
+}
+
+TEST(DcbCopy, AllOnesSurvivesTheRoundTrip) {
+    Dcb core;
+    std::memset(&core, 0xFF, sizeof core);
+    DCB device{};
+    ToWin32Dcb(core, device);
+    Dcb back{};
+    FromWin32Dcb(device, back);
+    EXPECT_EQ(0, std::memcmp(&core, &back, sizeof core));
+}
+
+TEST(ComStatCopy, HoldFlagsKeepTheirBitsAndCountsArePassedOn) {
+    COMSTAT device{};
+    device.fCtsHold = 1;
+    device.fXoffHold = 1;
+    device.cbInQue = 1234;
+    device.cbOutQue = 77;
+    ComStat status = FromWin32ComStat(device);
+    EXPECT_TRUE(status.CtsHold());
+    EXPECT_TRUE(status.XoffHold());
+    EXPECT_EQ(ComStat::kCtsHold | ComStat::kXoffHold, status.flags);
+    EXPECT_EQ(1234u, status.cbInQue);
+    EXPECT_EQ(77u, status.cbOutQue);
+
+    COMSTAT others{};
+    others.fDsrHold = 1;
+    others.fRlsdHold = 1;
+    others.fXoffSent = 1;
+    EXPECT_EQ(ComStat::kDsrHold | ComStat::kRlsdHold | ComStat::kXoffSent,
+              FromWin32ComStat(others).flags);
+}
+
+TEST(Win32PortWithoutDevice, OpenOfAMissingDeviceFailsAndLeavesThePortClosed) {
+    Win32Port port;
+    EXPECT_FALSE(port.Open("\\\\.\\PALVEXNOSUCHPORT"));
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_NE(0u, port.LastError());
+}
+
+TEST(Win32PortWithoutDevice, CallsOnAClosedPortFailQuietly) {
+    Win32Port port;
+    uint8_t byte = 0x41;
+    EXPECT_EQ(0, port.Read(&byte, 1));
+    EXPECT_EQ(0, port.Write(&byte, 1));
+    Dcb dcb{};
+    EXPECT_FALSE(port.GetState(dcb));
+    uint32_t errors = 0;
+    ComStat status{};
+    EXPECT_FALSE(port.ClearError(errors, status));
+    port.Close();
+    EXPECT_FALSE(port.IsOpen());
+}
+
+HINSTANCE ThisModule() {
+    return GetModuleHandleA(nullptr);
+}
+
+TEST(MessageText, ComesFromTheStringTable) {
+    EXPECT_EQ("File open error", ComposeMessageText(ThisModule(), 1, nullptr));
+    EXPECT_EQ("Select either 7 databits or no parity.", ComposeMessageText(ThisModule(), 6, nullptr));
+    EXPECT_EQ("You must hang up first", ComposeMessageText(ThisModule(), 10, nullptr));
+    EXPECT_EQ("Device open error", ComposeMessageText(ThisModule(), 11, nullptr));
+}
+
+TEST(MessageText, ExtraTextIsAppended) {
+    EXPECT_EQ("File open error C:\\x.txt", ComposeMessageText(ThisModule(), 1, " C:\\x.txt"));
+}
+
+TEST(MessageText, AnIdBelowOneGivesOnlyTheExtraText) {
+    EXPECT_EQ("", ComposeMessageText(ThisModule(), 0, nullptr));
+    EXPECT_EQ("only this", ComposeMessageText(ThisModule(), 0, "only this"));
+    EXPECT_EQ("x", ComposeMessageText(ThisModule(), -3, "x"));
+}
+
+TEST(Resources, TheFileMenuHasExitAsCommand11) {
+    HMENU menu = LoadMenuA(ThisModule(), "File");
+    ASSERT_NE(nullptr, menu);
+    HMENU file = GetSubMenu(menu, 0);
+    ASSERT_NE(nullptr, file);
+    EXPECT_EQ(static_cast<UINT>(kCmdExit), GetMenuItemID(file, 0));
+    char text[32] = {};
+    GetMenuStringA(file, 0, text, sizeof text, MF_BYPOSITION);
+    EXPECT_STREQ("E&xit", text);
+    DestroyMenu(menu);
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ASSERT_TRUE(RegisterMainWindowClass(ThisModule())); }
+    static void TearDownTestSuite() { UnregisterClassA(kMainClassName, ThisModule()); }
+
+    void SetUp() override {
+        window_ = CreateMainWindow(ThisModule(), SW_HIDE);
+        ASSERT_NE(nullptr, window_);
+    }
+    void TearDown() override {
+        if (IsWindow(window_)) DestroyWindow(window_);
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        }
+    }
+
+    HWND window_ = nullptr;
+};
+
+TEST_F(MainWindowTest, HasTheTitleAndTheFileMenu) {
+    char title[64] = {};
+    GetWindowTextA(window_, title, sizeof title);
+    EXPECT_STREQ("Palvex32-Dialup", title);
+    EXPECT_NE(nullptr, GetMenu(window_));
+}
+
+TEST_F(MainWindowTest, ErasingPaintsTheWholeAreaBlack) {
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 64, 64);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    RECT all{0, 0, 64, 64};
+    FillRect(memory, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    MoveWindow(window_, 0, 0, 200, 200, FALSE);
+
+    EXPECT_NE(0, SendMessageA(window_, WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory), 0));
+    EXPECT_EQ(RGB(0, 0, 0), GetPixel(memory, 0, 0));
+    EXPECT_EQ(RGB(0, 0, 0), GetPixel(memory, 63, 63));
+
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}
+
+TEST_F(MainWindowTest, ExitCommandClosesTheWindowAndEndsTheLoop) {
+    PostMessageA(window_, WM_COMMAND, kCmdExit, 0);
+    EXPECT_EQ(0, RunMessageLoop());
+    EXPECT_FALSE(IsWindow(window_));
+}
+
+}  // namespace
+}  // namespace palvex
