@@ -388,59 +388,72 @@ void LineFeed(TerminalScreen& s) {
     d.RepaintRow(r.bottom);
 }
 
+namespace {
+
+// The rarer half of PutChar, kept out of line so the common case stays small:
+// wrapping or clamping a cursor past the edge, a cursor off the screen, and
+// insert mode. Returns the column to write at.
+[[gnu::noinline]] int PrepareCell(TerminalScreen& s) {
+    if (s.autoWrap && s.cursorCol >= s.columns) {
+        // Straight to column 0: a pending-CR mark here would send the next
+        // character back over this one.
+        s.cursorCol = 0;
+        LineFeed(s);
+    }
+    // Without auto-wrap the cursor runs on to the last cell and stays there.
+    const int col = std::clamp(static_cast<int>(s.cursorCol), 0, kLineCells - 1);
+    const int row = ClampRow(s);
+    if (!s.insertMode) return col;
+
+    ScreenLine& line = *s.ring[LiveIndex(s, row)];
+    int x = (col - s.hOffset) * s.cellWidth;
+    int right;
+    if (s.hOffset == 0) {
+        right = (s.columns - 1) * s.cellWidth;
+    } else {
+        if (x < 0) {
+            // The inserted character must be seen: bring the left edge back.
+            s.hOffset = 0;
+            x = col * s.cellWidth;
+            Out(s).SetHorizontalPos(0);
+            Out(s).RepaintAll();
+        }
+        right = TextRight(s);
+    }
+    const int y = kTextTop + row * s.cellHeight;
+    if (right > x) Out(s).ScrollPixels({x, y, right, y + s.cellHeight}, s.cellWidth, 0);
+    const int end = std::min(static_cast<int>(line.length), static_cast<int>(s.columns) - 1);
+    if (end > col) std::memmove(line.text + col + 1, line.text + col, end - col);
+    if (line.length < s.columns) ++line.length;
+    return col;
+}
+
+}  // namespace
+
 void PutChar(TerminalScreen& s, uint8_t ch) {
     // The planes are allocated and freed with the line block.
     if (s.lineBlock == nullptr) return;
-    if (s.autoWrap) {
-        if (s.cursorCol >= s.columns) {
-            // Straight to column 0: a pending-CR mark here would send the next
-            // character back over this one.
-            s.cursorCol = 0;
-            LineFeed(s);
-        }
-    }
-    // Without auto-wrap the cursor runs on to the last cell and stays there.
     int col = s.cursorCol;
-    if (col > kLineCells - 1) col = kLineCells - 1;
-    if (col < 0) col = 0;
-    int row = s.cursorRow;
-    if (row < 0 || row >= s.rows) row = ClampRow(s);
+    const int row = s.cursorRow;
+    if (col >= s.columns || col < 0 || col > kLineCells - 1 || static_cast<unsigned>(row) >= static_cast<unsigned>(s.rows) ||
+        s.insertMode) [[unlikely]] {
+        col = PrepareCell(s);
+    }
+    const int r = s.cursorRow;
 
-    int idx = s.liveTop + row;
+    int idx = s.liveTop + r;
     if (idx >= s.scrollRange) idx = Wrap(s, idx);
     ScreenLine& line = *s.ring[idx];
-
-    if (s.insertMode) {
-        int x = (col - s.hOffset) * s.cellWidth;
-        int right;
-        if (s.hOffset == 0) {
-            right = (s.columns - 1) * s.cellWidth;
-        } else {
-            if (x < 0) {
-                // The inserted character must be seen: bring the left edge back.
-                s.hOffset = 0;
-                x = col * s.cellWidth;
-                Out(s).SetHorizontalPos(0);
-                Out(s).RepaintAll();
-            }
-            right = TextRight(s);
-        }
-        const int y = kTextTop + row * s.cellHeight;
-        if (right > x) Out(s).ScrollPixels({x, y, right, y + s.cellHeight}, s.cellWidth, 0);
-        const int end = std::min(static_cast<int>(line.length), static_cast<int>(s.columns) - 1);
-        if (end > col) std::memmove(line.text + col + 1, line.text + col, end - col);
-        if (line.length < s.columns) ++line.length;
-    }
 
     if (s.graphics[s.shift & 1] && ch >= 'j' && ch <= 'x') ch = (ch >= 'o' && ch <= 's') ? '-' : '|';
 
     const int x = (col - s.hOffset) * s.cellWidth;
-    if (x >= 0 && s.display != nullptr) s.display->DrawCell(x, kTextTop + row * s.cellHeight, ch, s.attr);
+    if (x >= 0 && s.display != nullptr) s.display->DrawCell(x, kTextTop + r * s.cellHeight, ch, s.attr);
 
     line.text[col] = ch;
     s.attrPlane[idx * kLineStride + col] = s.attr;
     s.cursorCol = col + 1;
-    if (line.length < col + 1) line.length = static_cast<int16_t>(col + 1);
+    if (line.length <= col) line.length = static_cast<int16_t>(col + 1);
 }
 
 void ClearBuffer(TerminalScreen& s) {
