@@ -1,15 +1,10 @@
 #include "comm/port.h"
 
 #include <cstring>
-#include <iterator>
 
 namespace palvex {
 
 namespace {
-
-// Fastest first, as the phone book stores the index.
-constexpr uint32_t kBaudRates[] = {115200, 57600, 38400, 19200, 14400, 9600,
-                                   4800,   2400,  1200,  600,   300};
 
 // The size Win32 expects in DCBlength; SetCommState refuses other values.
 constexpr uint32_t kDcbLength = 28;
@@ -59,10 +54,7 @@ void BuildPortDcb(PortState& port, const ServiceEntry& service) {
 
     // An index outside the table (a damaged entry) leaves a rate of 0, which a
     // device refuses, so the line keeps the rate it was opened with.
-    const int baudIndex = service.BaudIndex;
-    dcb.BaudRate = (baudIndex >= 0 && baudIndex < static_cast<int>(std::size(kBaudRates)))
-                       ? kBaudRates[baudIndex]
-                       : 0;
+    dcb.BaudRate = BaudRateForIndex(service.BaudIndex);
 
     dcb.ByteSize = service.DataBitsIndex == 0 ? 8 : 7;
     dcb.Parity = static_cast<uint8_t>(service.Parity);
