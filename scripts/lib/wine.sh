@@ -31,10 +31,11 @@ palvex_wine_prefix() {
         flock 9
         if [[ ! -f $WINEPREFIX/.palvex-ready ]]; then
             rm -rf "$WINEPREFIX"
-            wine wineboot -i >/dev/null 2>&1 </dev/null
-            touch "$WINEPREFIX/.palvex-ready"
+            # Explicit checks: callers may run this where errexit is off.
+            wine wineboot -i >/dev/null 2>&1 </dev/null || exit 1
+            touch "$WINEPREFIX/.palvex-ready" || exit 1
         fi
-    ) 9>"$1/.wineprefix.lock"
+    ) 9>"$1/.wineprefix.lock" || { echo "wine prefix $WINEPREFIX could not be made" >&2; return 1; }
     # Whoever starts the server hands it their stdout and stderr, and it dumps
     # its object table there on exit and keeps the pipe open until then. Start
     # it here, detached, unless one is already running (that start fails).
