@@ -20,7 +20,10 @@ static_assert(kSetXoff == SETXOFF && kSetXon == SETXON && kSetRts == SETRTS && k
               kSetDtr == SETDTR && kClrDtr == CLRDTR && kSetBreak == SETBREAK &&
               kClrBreak == CLRBREAK);
 
-void ToWin32Dcb(const Dcb& from, DCB& to) {
+// The core's Dcb has the Win32 DCB's fields under the same names, so one copy
+// serves both directions.
+template <class From, class To>
+void CopyDcb(const From& from, To& to) {
     to.DCBlength = from.DCBlength;
     to.BaudRate = from.BaudRate;
     to.fBinary = from.fBinary;
@@ -51,36 +54,9 @@ void ToWin32Dcb(const Dcb& from, DCB& to) {
     to.wReserved1 = from.wReserved1;
 }
 
-void FromWin32Dcb(const DCB& from, Dcb& to) {
-    to.DCBlength = from.DCBlength;
-    to.BaudRate = from.BaudRate;
-    to.fBinary = from.fBinary;
-    to.fParity = from.fParity;
-    to.fOutxCtsFlow = from.fOutxCtsFlow;
-    to.fOutxDsrFlow = from.fOutxDsrFlow;
-    to.fDtrControl = from.fDtrControl;
-    to.fDsrSensitivity = from.fDsrSensitivity;
-    to.fTXContinueOnXoff = from.fTXContinueOnXoff;
-    to.fOutX = from.fOutX;
-    to.fInX = from.fInX;
-    to.fErrorChar = from.fErrorChar;
-    to.fNull = from.fNull;
-    to.fRtsControl = from.fRtsControl;
-    to.fAbortOnError = from.fAbortOnError;
-    to.fDummy2 = from.fDummy2;
-    to.wReserved = from.wReserved;
-    to.XonLim = from.XonLim;
-    to.XoffLim = from.XoffLim;
-    to.ByteSize = from.ByteSize;
-    to.Parity = from.Parity;
-    to.StopBits = from.StopBits;
-    to.XonChar = from.XonChar;
-    to.XoffChar = from.XoffChar;
-    to.ErrorChar = from.ErrorChar;
-    to.EofChar = from.EofChar;
-    to.EvtChar = from.EvtChar;
-    to.wReserved1 = from.wReserved1;
-}
+void ToWin32Dcb(const Dcb& from, DCB& to) { CopyDcb(from, to); }
+
+void FromWin32Dcb(const DCB& from, Dcb& to) { CopyDcb(from, to); }
 
 ComStat FromWin32ComStat(const COMSTAT& from) {
     ComStat to{};
