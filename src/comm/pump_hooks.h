@@ -18,10 +18,21 @@ public:
     virtual void Byte(uint8_t b) = 0;
 };
 
+// The transparent-print spool: the host's printer controller opens it, the
+// pump feeds it while the controller is on, and the host closes it.
 class PrintSpool {
 public:
     virtual ~PrintSpool() = default;
+    virtual void Start() {}
     virtual void Byte(uint8_t b) = 0;
+    virtual void End() {}
+};
+
+// The keyboard's lock states, which the keypad application mode turns on.
+class KeyboardState {
+public:
+    virtual ~KeyboardState() = default;
+    virtual void NumLockOn() = 0;
 };
 
 // The script engine's wait: while a script runs, each written line is matched

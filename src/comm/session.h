@@ -54,6 +54,7 @@ struct Session {
     ScriptWait* script = nullptr;
     ZmodemAutoStart* zmodem = nullptr;
     Disconnector* disconnector = nullptr;
+    KeyboardState* keyboard = nullptr;
 
     int TerminalType() const { return service.TerminalType; }
     bool ScriptActive() const { return script && script->Active(); }

@@ -24,5 +24,8 @@ void WyseClearScreen(Session& s);
 
 // Ends the sequence being collected.
 void EndSequence(Session& s);
+// Placeholder entry for a type whose emulator is not written yet: collects an
+// ECMA-48 shaped sequence up to its final byte and drops it.
+void DropWhenComplete(Session& s, uint8_t b);
 
 }  // namespace palvex

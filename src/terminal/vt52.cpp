@@ -1,0 +1,8 @@
+#include "comm/session.h"
+#include "terminal/emulators.h"
+
+namespace palvex {
+
+void Vt52Entry(Session& s, uint8_t b) { DropWhenComplete(s, b); }
+
+}  // namespace palvex
