@@ -14,6 +14,12 @@ struct TerminalModes {
     int transparentPrint = 0;  // "Print &Transparent" is checked
     int savedX2 = 0;         // second saved cursor (ESC [ s / ESC [ u), in cells
     int savedY2 = 0;
+    // The VT100's own ESC [ s / ESC [ u cursor, in cells, apart from the one above.
+    int vt100SavedCol = 0;
+    int vt100SavedRow = 0;
+    // VT52 ESC Y: set while the two address bytes are awaited, with how many came.
+    int vt52AddressPending = 0;
+    int vt52AddressCount = 0;
 };
 
 }  // namespace palvex
