@@ -3,11 +3,12 @@
 
 #include <windows.h>
 
+#include "shell/command_ids.h"
+
 namespace palvex {
 
 inline constexpr const char* kMainClassName = "PALVEX32";
 inline constexpr const char* kMainTitle = "Palvex32-Dialup";
-inline constexpr int kCmdExit = 11;
 
 // Registers the window class; false when Windows refuses it.
 bool RegisterMainWindowClass(HINSTANCE instance);
