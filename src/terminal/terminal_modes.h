@@ -14,6 +14,9 @@ struct TerminalModes {
     int transparentPrint = 0;  // "Print &Transparent" is checked
     int savedX2 = 0;         // second saved cursor (ESC [ s / ESC [ u), in cells
     int savedY2 = 0;
+    // SCO-ANSI's own ESC [ s / ESC [ u cursor, in cells, apart from the one above.
+    int scoSavedCol = 0;
+    int scoSavedRow = 0;
     // Wyse 50 cursor address: ESC = seen, and how many of its two bytes have
     // arrived. Kept apart from the collector so the address bytes may be any
     // value, even ones the byte table would act on.
