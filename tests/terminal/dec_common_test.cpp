@@ -1,0 +1,144 @@
+// The shared DEC actions called directly, for the variants the other emulators
+// rely on: parameter reading, the limits given by the caller, the four sets of
+// renditions, the history push and the answer forms.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "comm/memory_port.h"
+#include "terminal/dec_common.h"
+#include "terminal/dec_term_rig.h"
+
+namespace palvex {
+namespace {
+
+using testing::Term;
+
+dec::EscText Text(const std::string& s) { return {reinterpret_cast<const uint8_t*>(s.data()), static_cast<int>(s.size())}; }
+
+TEST(DecParams, ReadLikeTheRuntimeDecimalConversion) {
+    struct Case {
+        std::string text;
+        int pos;
+        int value;
+    } cases[] = {
+        {"[12;34", 1, 12}, {"[12;34", 4, 34}, {"[", 1, 0},       {"[?25", 1, 0},     {"[?25", 2, 25},
+        {"[ 7", 1, 7},     {"[-7", 1, -7},    {"[+7", 1, 7},     {"[--7", 1, 0},     {"[7x9", 1, 7},
+        {"[007", 1, 7},    {"[;5", 1, 0},     {"[5", 9, 0},      {"[5", -3, 0},
+        {"[99999999999999999999", 1, dec::kParamCeiling},
+        {"[-99999999999999999999", 1, -dec::kParamCeiling},
+    };
+    for (const Case& c : cases) EXPECT_EQ(dec::NumberAt(Text(c.text), c.pos), c.value) << c.text << " @" << c.pos;
+
+    // The text ends where the final was: with "2" as the final, "[12" reads 1.
+    const std::string withFinal = "[12H";
+    EXPECT_EQ(dec::NumberAt(dec::TextOf(reinterpret_cast<const uint8_t*>(withFinal.data()), 3), 1), 1);
+    EXPECT_EQ(dec::NumberAfter(Text("[3;4;5"), 1, ';'), 4);
+    EXPECT_EQ(dec::NumberAfter(Text("[3"), 1, ';'), 0);
+    EXPECT_EQ(dec::CountParam(Text("[")), 1);
+    EXPECT_EQ(dec::CountParam(Text("")), 1);
+    EXPECT_EQ(dec::CountParam(Text("[0")), 0);
+}
+
+TEST(DecCursor, CallerGivesTheLimits) {
+    struct Case {
+        const char* what;
+        int row, col;
+        bool autoWrap;
+        void (*move)(TerminalScreen&);
+        int wantRow, wantCol;
+    } cases[] = {
+        // VT52: down stops at the bottom margin (row 9 here), right at cell 131.
+        {"down to margin", 5, 0, false, [](TerminalScreen& s) { dec::CursorDown(s, 50, s.marginBottom - 1); }, 9, 0},
+        {"down below margin stays", 15, 0, false, [](TerminalScreen& s) { dec::CursorDown(s, 2, s.marginBottom - 1); }, 15, 0},
+        {"right to 131", 0, 130, false, [](TerminalScreen& s) { dec::CursorRight(s, 5, s.marginBottom - 1, 131); }, 0, 131},
+        {"right wraps to margin", 8, 70, true, [](TerminalScreen& s) { dec::CursorRight(s, 200, s.marginBottom - 1, 131); }, 9, 30},
+        {"up", 5, 3, false, [](TerminalScreen& s) { dec::CursorUp(s, 9); }, 0, 3},
+        {"left", 5, 3, false, [](TerminalScreen& s) { dec::CursorLeft(s, 9); }, 5, 0},
+        {"to", 5, 3, false, [](TerminalScreen& s) { dec::CursorTo(s, 30, 0); }, 23, 0},
+        {"back-tab", 5, 23, false, [](TerminalScreen& s) { dec::BackTab(s); }, 5, 16},
+        {"restore clamps", 5, 3, false, [](TerminalScreen& s) { dec::RestoreCursor(s, 500, -4); }, 0, 132},
+    };
+    for (const Case& c : cases) {
+        Term t(kTypeVt220, 80, 24, c.autoWrap);
+        t.Feed("\x1b[3;10r").At(c.row, c.col);
+        c.move(t.rig.screen);
+        EXPECT_EQ(t.CursorRow(), c.wantRow) << c.what;
+        EXPECT_EQ(t.CursorCol(), c.wantCol) << c.what;
+    }
+}
+
+TEST(DecRenditions, FourSetsFromOneLoop) {
+    using R = dec::Renditions;
+    struct Case {
+        R set;
+        std::string text;  // after ESC, final cut off
+        uint8_t attr;
+        int reverse;
+    } cases[] = {
+        {R::Vt100, "[1", 0xF0, 0},       {R::Vt100, "[31", 0x70, 0},     {R::Vt100, "[9", 0x70, 0},
+        {R::Vt100, "[7", 0x07, 0},       {R::Vt100, "[7;27", 0x07, 0},   {R::Vt100, "[1;22", 0xF0, 0},
+        {R::Vt100, "[8", 0x00, 0},       {R::Vt100, "[", 0x70, 0},
+        {R::Vt100Color, "[31", 0x10, 0}, {R::Vt100Color, "[1;31;42", 0x92, 0}, {R::Vt100Color, "[7;27", 0x07, 0},
+        {R::Vt100Color, "[48", 0x70, 0}, {R::Vt100Color, "[24", 0x70, 0},
+        {R::Vt220, "[31", 0x70, 0},      {R::Vt220, "[7", 0x07, 1},      {R::Vt220, "[7;27", 0x70, 0},
+        {R::Vt220, "[28", 0x70, 0},
+        {R::Sco, "[31", 0x10, 0},        {R::Sco, "[7;24", 0x07, 1},     {R::Sco, "[47;30", 0x07, 0},
+    };
+    for (const Case& c : cases) {
+        Term t(kTypeVt220);
+        dec::SelectGraphicRendition(t.rig.screen, t.rig.modes, Text(c.text), 1, c.set);
+        EXPECT_EQ(t.rig.screen.attr, c.attr) << static_cast<int>(c.set) << " " << c.text;
+        EXPECT_EQ(t.rig.modes.reverse, c.reverse) << static_cast<int>(c.set) << " " << c.text;
+    }
+}
+
+TEST(DecErase, PushScreenToHistoryKeepsTheCursorAndClearsEveryRow) {
+    Term t(kTypeWyse50);
+    t.Lettered().At(6, 9);
+    dec::PushScreenToHistory(t.rig.screen);
+    EXPECT_EQ(t.CursorRow(), 6);
+    EXPECT_EQ(t.CursorCol(), 9);
+    EXPECT_EQ(t.History(), 24);
+    EXPECT_EQ(t.HistoryLine(24), "a");
+    EXPECT_EQ(t.Column0(), std::string(24, '.'));
+    dec::ClearScreenToHistory(t.rig.screen);
+    EXPECT_EQ(t.CursorRow(), 0);
+    EXPECT_EQ(t.History(), 48);
+}
+
+TEST(DecErase, HistoryPushOnASmallRingLosesTheOldestLines) {
+    TermOptions o;
+    o.type = kTypeVt220;
+    o.scrollRange = 30;
+    TerminalRig rig(o);
+    for (int i = 0; i < 5; ++i) dec::ClearScreenToHistory(rig.screen);
+    EXPECT_EQ(rig.screen.livePos, 6);
+    EXPECT_EQ(rig.screen.viewPos, rig.screen.livePos);
+}
+
+TEST(DecAnswers, SevenAndEightBitForms) {
+    struct Case {
+        const char* text;
+        bool eightBit;
+        std::string sent;
+    } cases[] = {
+        {"\x1b[0n", false, "\x1b[0n"},
+        {"\x1b[0n", true, "\x9b" "0n"},
+        {"\x1b/Z", true, "\x1b/Z"},  // only a leading ESC [ has an 8-bit form
+        {"\x1b[?62;1;2;9;11;14c", true, "\x9b?62;1;2;9;11;14c"},
+    };
+    for (const Case& c : cases) {
+        Term t(kTypeVt220);
+        MemoryPort line(nullptr, 0);
+        line.Open("COM1:");
+        t.rig.port.handle = &line;
+        dec::SendAnswer(t.rig.session, c.text, c.eightBit);
+        t.rig.port.handle = nullptr;
+        EXPECT_EQ(std::string(line.written.begin(), line.written.end()), c.sent)
+            << ::testing::PrintToString(std::string(c.text));
+    }
+}
+
+}  // namespace
+}  // namespace palvex
