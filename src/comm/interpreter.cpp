@@ -82,7 +82,9 @@ void WyseCursorRight(TerminalScreen& sc) {
     ++sc.cursorCol;
     if (sc.cursorCol > sc.columns - 1) {
         if (sc.autoWrap) {
-            CarriageReturn(sc);
+            // Straight to column 0: after a CR that is still pending, a
+            // carriage return would do nothing and the cursor would run away.
+            sc.cursorCol = 0;
             LineFeed(sc);
         } else {
             sc.cursorCol = sc.columns - 1;

@@ -145,12 +145,13 @@ TEST(Teletype, TabNearTheRightMarginStopsAtTheLastColumn) {
 
 TEST(Teletype, WyseControlsMoveInsteadOfFeeding) {
     struct Case {
-        const char* input;
+        std::string input;
         int row, col;
     } cases[] = {
         {"\n\nAB\x0b", 1, 2},         // VT: up one row
         {"\x0b\x0b", 0, 0},           // never above the top row
         {"AB\x0c\x0c", 0, 4},         // FF: right one column
+        {"\r" + std::string(200, '\x0c'), 0, 79},  // and no further without autowrap
         {"\n\nABC\x1e", 0, 0},        // RS: home
     };
     for (const Case& c : cases) {
@@ -159,6 +160,14 @@ TEST(Teletype, WyseControlsMoveInsteadOfFeeding) {
         EXPECT_EQ(t.screen.cursorRow, c.row) << c.input;
         EXPECT_EQ(t.screen.cursorCol, c.col) << c.input;
     }
+}
+
+TEST(Teletype, WyseFormFeedWrapsEvenRightAfterACarriageReturn) {
+    TestSession t(kTypeWyse50);
+    t.screen.autoWrap = 1;
+    t.Interpret("\r" + std::string(200, '\x0c'));
+    EXPECT_EQ(t.screen.cursorRow, 2);
+    EXPECT_EQ(t.screen.cursorCol, 40);
 }
 
 TEST(Teletype, BellBeepsAndShiftOutSelectsG1) {
@@ -196,8 +205,8 @@ TEST(EscapeCollector, CrAndCanEndASequence) {
 }
 
 TEST(EscapeCollector, OverlongSequenceIsAbandonedAt255Bytes) {
-    for (int type : {kTypeVt100Color, kTypeVt52, kTypeVt100, kTypeVt102, kTypeVt220, kTypeVt320, kTypeWyse50,
-                     kTypeScoAnsi}) {
+    // The CSI types keep collecting parameter bytes; VT52 and Wyse 50 end on them.
+    for (int type : {kTypeVt100Color, kTypeVt100, kTypeVt102, kTypeVt220, kTypeVt320, kTypeScoAnsi}) {
         TestSession t(type);
         // ESC, "[" and parameter bytes that never reach a final byte: 300 in all.
         std::string seq = kEsc + "[" + std::string(298, '1');
@@ -216,8 +225,8 @@ TEST(Capture, SequencesReachTheLogOnlyOnATeletype) {
         const char* shown;
     } cases[] = {
         {kTypeTty, "A\x1b[2JB", "A[2JB"},
-        {kTypeVt100, "AB", "AB"},
-        {kTypeVt102, "AB", "AB"},
+        {kTypeVt100, "AB", "B"},  // the clear happened, the log never saw it
+        {kTypeVt102, "AB", "B"},
     };
     for (const Case& c : cases) {
         TestSession t(c.type);
