@@ -149,9 +149,13 @@ void Vt100Execute(Session& s, const uint8_t* bytes, int count) {
     }
 }
 
-void Vt100Entry(Session& s, uint8_t b) {
+namespace {
+
+// The bytes that end or restart a sequence; kept out of line so that the
+// parameter bytes, most of what passes the entry, return at once.
+[[gnu::noinline]] void Complete(Session& s, Byte100 kind) {
     TerminalScreen& sc = s.screen;
-    switch (kByteTable[b]) {
+    switch (kind) {
         case Byte100::Collect:
             return;
         case Byte100::Restart:
@@ -189,6 +193,17 @@ void Vt100Entry(Session& s, uint8_t b) {
             break;
     }
     EndSequence(s);
+}
+
+}  // namespace
+
+void Vt100Entry(Session& s, uint8_t b) {
+    const Byte100 kind = kByteTable[b];
+    if (kind == Byte100::Collect) return;
+    // Digits end only the short forms ESC ( 0, ESC # n, ESC 7 and ESC 8; after
+    // "[" they are parameters, by far the most common case.
+    if (kind >= Byte100::Designate && kind <= Byte100::Restore && s.screen.EscapeBuffer[1] == '[') return;
+    Complete(s, kind);
 }
 
 }  // namespace palvex
