@@ -17,9 +17,12 @@ inline bool HasRing(const TerminalScreen& s) {
 // Emulators write to the live screen; the pump has already brought it back,
 // but indexing from liveTop keeps a stale history view from being written over.
 inline int LiveRing(const TerminalScreen& s, int row) {
-    int i = (s.liveTop + row) % s.scrollRange;
-    if (i < 0) i += s.scrollRange;
-    return i;
+    int i = s.liveTop + row;
+    if (i >= s.scrollRange) {
+        i -= s.scrollRange;  // rows are within one lap of the ring
+        if (i >= s.scrollRange) i %= s.scrollRange;
+    }
+    return i < 0 ? 0 : i;
 }
 
 inline ScreenLine& LiveLine(TerminalScreen& s, int row) { return *s.ring[LiveRing(s, row)]; }
@@ -53,20 +56,15 @@ inline void Repaint(TerminalScreen& s, int row) {
 }  // namespace
 
 int NumberAt(const EscText& t, int pos) {
-    int i = pos;
-    while (true) {
-        const uint8_t c = t[i];
-        if (c == ' ' || (c >= '\t' && c <= '\r')) {
-            ++i;
-            continue;
-        }
-        break;
-    }
+    if (pos < 0 || pos >= t.length) return 0;
+    const uint8_t* p = t.bytes + pos;
+    const uint8_t* const end = t.bytes + t.length;
+    while (p < end && (*p == ' ' || (*p >= '\t' && *p <= '\r'))) ++p;
     bool negative = false;
-    if (t[i] == '-' || t[i] == '+') negative = t[i++] == '-';
+    if (p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';
     int value = 0;
-    for (uint8_t c = t[i]; c >= '0' && c <= '9'; c = t[++i]) {
-        value = value * 10 + (c - '0');
+    for (; p < end && static_cast<unsigned>(*p - '0') <= 9; ++p) {
+        value = value * 10 + (*p - '0');
         if (value > kParamCeiling) value = kParamCeiling;
     }
     return negative ? -value : value;
@@ -356,55 +354,60 @@ namespace {
 
 inline uint8_t Swapped(uint8_t a) { return static_cast<uint8_t>((a << 4) | (a >> 4)); }
 
-void ApplyRendition(TerminalScreen& s, TerminalModes& m, int field, Renditions set) {
+// Applies one field to `attr`; false when the field is skipped or ignored.
+bool ApplyRendition(TerminalScreen& s, TerminalModes& m, uint8_t& attr, int field, Renditions set) {
     const bool vt220Rules = set == Renditions::Vt220 || set == Renditions::Sco;
     const bool colours = set == Renditions::Sco || set == Renditions::Vt100Color;
     const int highest = set == Renditions::Vt220 ? 27 : set == Renditions::Vt100 ? 8 : 47;
-    if (field < 0 || field > highest) return;
+    if (field < 0 || field > highest) return false;
 
-    const int fg = s.attr >> 4;
-    const int bg = s.attr & 0x0F;
+    const int fg = attr >> 4;
+    const int bg = attr & 0x0F;
     switch (field) {
         case 0:
             if (vt220Rules) m.reverse = 0;
             s.bold = 0;
-            SetAttr(s, 0x70);
-            return;
+            attr = 0x70;
+            return true;
         case 1:
         case 4:
         case 5:
             // Underline and blink have no face of their own: they show bright.
             s.bold = 1;
-            SetAttr(s, static_cast<uint8_t>(((fg < 8 ? fg + 8 : fg) << 4) | bg));
-            return;
+            attr = static_cast<uint8_t>(((fg < 8 ? fg + 8 : fg) << 4) | bg);
+            return true;
         case 7:
             if (vt220Rules) m.reverse = 1;
-            SetAttr(s, Swapped(s.attr));
-            return;
+            attr = Swapped(attr);
+            return true;
         case 8:
-            SetAttr(s, static_cast<uint8_t>((bg << 4) | bg));
-            return;
+            attr = static_cast<uint8_t>((bg << 4) | bg);
+            return true;
         case 22:
         case 24:
         case 25:
-            if (!vt220Rules) return;
+            if (!vt220Rules) return false;
             s.bold = 0;
-            SetAttr(s, m.reverse ? Swapped(0x70) : 0x70);
-            return;
+            attr = m.reverse ? Swapped(0x70) : 0x70;
+            return true;
         case 27:
-            if (!vt220Rules) return;
+            if (!vt220Rules) return false;
             m.reverse = 0;
-            SetAttr(s, s.bold ? 0xF0 : 0x70);
-            return;
+            attr = s.bold ? 0xF0 : 0x70;
+            return true;
         default:
             break;
     }
-    if (!colours) return;
+    if (!colours) return false;
     if (field >= 30 && field <= 37) {
-        SetAttr(s, static_cast<uint8_t>(((field - 30 + (s.bold ? 8 : 0)) << 4) | bg));
-    } else if (field >= 40 && field <= 47) {
-        SetAttr(s, static_cast<uint8_t>((fg << 4) | (field - 40)));
+        attr = static_cast<uint8_t>(((field - 30 + (s.bold ? 8 : 0)) << 4) | bg);
+        return true;
     }
+    if (field >= 40 && field <= 47) {
+        attr = static_cast<uint8_t>((fg << 4) | (field - 40));
+        return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -415,13 +418,30 @@ void SelectGraphicRendition(TerminalScreen& s, TerminalModes& m, const EscText& 
         SetAttr(s, 0x70);
         return;
     }
-    // An empty field reads as 0, as every field is read as a number.
-    for (int at = pos;;) {
-        ApplyRendition(s, m, NumberAt(t, at), set);
-        const int sep = Find(t, at, ';');
-        if (sep < 0) return;
-        at = sep + 1;
+    // One pass over the text: each field is read as NumberAt would read it
+    // (an empty field is 0) and applied when its ";" or the end is reached.
+    // Every field writes the same cell under the cursor, so the cell takes the
+    // attribute once, after the last field that changed it.
+    uint8_t attr = s.attr;
+    bool changed = false;
+    const uint8_t* p = t.bytes;
+    const int end = t.length;
+    int i = pos < 0 ? 0 : pos;
+    while (true) {
+        while (i < end && (p[i] == ' ' || (p[i] >= '\t' && p[i] <= '\r'))) ++i;
+        bool negative = false;
+        if (i < end && (p[i] == '-' || p[i] == '+')) negative = p[i++] == '-';
+        int value = 0;
+        for (; i < end && p[i] >= '0' && p[i] <= '9'; ++i) {
+            value = value * 10 + (p[i] - '0');
+            if (value > kParamCeiling) value = kParamCeiling;
+        }
+        changed |= ApplyRendition(s, m, attr, negative ? -value : value, set);
+        while (i < end && p[i] != ';') ++i;
+        if (i >= end) break;
+        ++i;
     }
+    if (changed) SetAttr(s, attr);
 }
 
 // --- Keypad ---------------------------------------------------------------

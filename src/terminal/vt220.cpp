@@ -4,8 +4,6 @@
 // executor through the dialect (sco.cpp).
 #include "terminal/vt220.h"
 
-#include <array>
-
 #include "comm/session.h"
 #include "terminal/dec_common.h"
 #include "terminal/emulators.h"
@@ -15,48 +13,6 @@ namespace dec {
 namespace {
 
 constexpr uint8_t kEsc = 0x1B;
-
-// What a collected byte means to the completion test before the collected
-// bytes are looked at.
-enum class Completion : uint8_t {
-    Collect,     // keep collecting
-    Restart,     // ESC: the collector starts over
-    Zero,        // ESC ( 0 / ESC ) 0 designate line drawing
-    LineSize,    // ESC # 3..6 are ignored
-    Save,        // ESC 7
-    Restore,     // ESC 8
-    Drop,        // ends the sequence without effect
-    KeypadApp,   // ESC =
-    KeypadNum,   // ESC >
-    TabSet,      // ESC H does nothing (tab stops are fixed), else execute
-    DeviceCtl,   // ESC P opens a device control string, else execute
-    Execute,
-};
-
-using CompletionTable = std::array<Completion, 256>;
-
-constexpr CompletionTable MakeCompletion(bool sco) {
-    CompletionTable t{};
-    for (auto& c : t) c = Completion::Collect;
-    t[kEsc] = Completion::Restart;
-    t['0'] = Completion::Zero;
-    for (uint8_t c : {'3', '4', '5', '6'}) t[c] = Completion::LineSize;
-    t['7'] = Completion::Save;
-    t['8'] = Completion::Restore;
-    for (uint8_t c : {'<', 'g', 'o', 'p', 'w', 'y', '|', '\\'}) t[c] = Completion::Drop;
-    t['='] = Completion::KeypadApp;
-    t['>'] = Completion::KeypadNum;
-    t['H'] = Completion::TabSet;
-    t['P'] = Completion::DeviceCtl;
-    for (uint8_t c : {'@', 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'J', 'K', 'L', 'M', 'X', 'Z',
-                      'c', 'f', 'h', 'i', 'l', 'm', 'n', 'q', 'r', 's', 'u', '}', '~'})
-        t[c] = Completion::Execute;
-    if (sco) t['S'] = t['T'] = Completion::Execute;
-    return t;
-}
-
-constexpr CompletionTable kVt220Completion = MakeCompletion(false);
-constexpr CompletionTable kScoCompletion = MakeCompletion(true);
 
 // Final byte -> whether the executor's table holds it.
 using FinalTable = std::array<bool, 256>;
@@ -292,13 +248,12 @@ void DecExecute(Session& s, const uint8_t* afterEsc, int count, Dialect d) {
     }
 }
 
-void DecEntry(Session& s, uint8_t b, Dialect d) {
+void Complete(Session& s, Completion kind, Dialect d) {
     TerminalScreen& sc = s.screen;
     const int length = sc.EscapeLength;
     const uint8_t first = length > 1 ? sc.EscapeBuffer[1] : 0;
-    const CompletionTable& table = d == Dialect::Sco ? kScoCompletion : kVt220Completion;
 
-    switch (table[b]) {
+    switch (kind) {
         case Completion::Collect:
             return;
         case Completion::Restart:
@@ -371,6 +326,7 @@ void DecEntry(Session& s, uint8_t b, Dialect d) {
     DecExecute(s, sc.EscapeBuffer + 1, length - 1, d);
     EndSequence(s);
 }
+
 
 }  // namespace dec
 
