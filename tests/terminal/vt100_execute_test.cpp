@@ -52,42 +52,27 @@ TEST(Vt100Cursor, MovesAndLimits) {
     } cases[] = {
         {"\x1b[3A", 7, 10},
         {"\x1b[A", 9, 10},
-        {"\x1b[0A", 10, 10},
         {"\x1b[x A", 10, 10},         // non-numeric reads as 0
-        {"\x1b[40A", 0, 10},
         {"\x1b" "A", 10, 10},         // ESC A alone is no VT100 command
         {"\x1b[3B", 13, 10},
-        {"\x1b[B", 11, 10},
-        {"\x1b[0B", 10, 10},
         {"\x1b[99B", 23, 10},
         {"\x1b[5C", 10, 15},
-        {"\x1b[C", 10, 11},
-        {"\x1b[0C", 10, 10},
         {"\x1b[200C", 10, 79},
         {"\x1b[72C", 11, 2, true},    // past the last column: on into the next row
-        {"\x1b[250C", 13, 20, true},
         {"\x1b[3D", 10, 7},
-        {"\x1b[D", 10, 9},
-        {"\x1b[0D", 10, 10},
         {"\x1b[50D", 10, 0},
         {"\x1b" "D", 11, 10},         // index
         {"\x1b" "E", 11, 0},          // next line
         {"\x1b[5E", 11, 0},           // once, whatever the count
         {"\x1b" "H", 10, 10},         // ESC H sets a tab stop, and stops are fixed
         {"\x1b[H", 0, 0},
-        {"\x1b[;H", 0, 0},
-        {"\x1b[5H", 4, 0},
-        {"\x1b[;7H", 0, 6},
         {"\x1b[5;7H", 4, 6},
         {"\x1b[5;7f", 4, 6},
-        {"\x1b[0;0H", 0, 0},
         {"\x1b[10;200H", 9, 79},
         {"\x1b[99;5f", 23, 4},
-        {"\x1b[-3;-4H", 0, 0},
         {"\x1b" "M", 9, 10},          // reverse index
         {"\x1b[M", 9, 10},
         {"\x1b[2M", 9, 10},           // one row, whatever the count
-        {"\x1b[7M", 9, 10},
     };
     for (int type : {kTypeVt100, kTypeVt100Color}) {
         for (const Case& c : cases) {
@@ -161,8 +146,7 @@ TEST(Vt100Scroll, SetRegionLimitsAndHomes) {
         std::string bytes;
         int top, bottom;
     } cases[] = {
-        {"\x1b[5;10r", 5, 10}, {"\x1b[r", 1, 24},   {"\x1b[7r", 7, 24},   {"\x1b[;9r", 1, 9},
-        {"\x1b[20;10r", 20, 10}, {"\x1b[0;0r", 1, 24}, {"\x1b[30;40r", 1, 24}, {"\x1b[-2;-1r", 1, 24},
+        {"\x1b[5;10r", 5, 10}, {"\x1b[r", 1, 24}, {"\x1b[;9r", 1, 9}, {"\x1b[20;10r", 20, 10}, {"\x1b[30;0r", 1, 24},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.bytes.substr(1));
@@ -190,14 +174,11 @@ TEST(Vt100Erase, InDisplayAndLine) {
         {"J at home pushes the screen too", "\x1b[J", 0, 0, {"", "", "", ""}, "", 24, 0, 0},
         {"J 0 elsewhere erases below only", "\x1b[0J", 2, 1, {"r0", "r1", "r", ""}, "", 0, 2, 1},
         {"J 1 erases above and the row's start", "\x1b[1J", 2, 1, {"", "", " 2", "r3"}, "r23", 0, 2, 1},
-        {"J 3 does nothing", "\x1b[3J", 2, 1, {"r0", "r1", "r2", "r3"}, "r23", 0, 2, 1},
         {"no selective form", "\x1b[?2J\x1b[?J\x1b[?1J", 2, 1, {"r0", "r1", "r2", "r3"}, "r23", 0, 2, 1},
         {"K erases to the end", "\x1b[K", 2, 1, {"r0", "r1", "r", "r3"}, "r23", 0, 2, 1},
-        {"K 0 the same", "\x1b[0K", 1, 0, {"r0", "", "r2", "r3"}, "r23", 0, 1, 0},
         {"K 1 erases the start, keeping the cursor cell", "\x1b[1K", 2, 1, {"r0", "r1", " 2", "r3"}, "r23", 0, 2,
          1},
         {"K 2 the whole row", "\x1b[2K", 2, 1, {"r0", "r1", "", "r3"}, "r23", 0, 2, 1},
-        {"K 5 does nothing", "\x1b[5K", 2, 1, {"r0", "r1", "r2", "r3"}, "r23", 0, 2, 1},
         {"no selective K either", "\x1b[?K\x1b[?2K", 2, 1, {"r0", "r1", "r2", "r3"}, "r23", 0, 2, 1},
     };
     for (bool selective : {false, true}) {
@@ -233,47 +214,41 @@ TEST(Vt100Erase, DeleteCharactersIsNotVt100) {
     EXPECT_EQ(RowText(rig.screen, 0), "ABCDEF");
 }
 
-struct RenditionCase {
-    std::string bytes;
-    uint8_t attr;   // for type 4 (VT100)
-    uint8_t colour; // for type 2 (VT100(Ansi Color))
-};
-
 TEST(Vt100Rendition, MonochromeSkipsColoursColourHonoursThem) {
-    const RenditionCase cases[] = {
+    struct Case {
+        std::string bytes;
+        uint8_t attr;    // for type 4 (VT100)
+        uint8_t colour;  // for type 2 (VT100(Ansi Color))
+        int bold = 0;
+    } cases[] = {
         {"\x1b[m", 0x70, 0x70},
-        {"\x1b[1m", 0xF0, 0xF0},
-        {"\x1b[4m", 0xF0, 0xF0},
-        {"\x1b[5m", 0xF0, 0xF0},
-        {"\x1b[1;1m", 0xF0, 0xF0},
+        {"\x1b[1m", 0xF0, 0xF0, 1},
+        {"\x1b[4m", 0xF0, 0xF0, 1},
         {"\x1b[7m", 0x07, 0x07},
         {"\x1b[7;7m", 0x70, 0x70},
-        {"\x1b[1;7m", 0x0F, 0x0F},
+        {"\x1b[1;7m", 0x0F, 0x0F, 1},
         {"\x1b[8m", 0x00, 0x00},
-        {"\x1b[1;8m", 0x00, 0x00},
+        {"\x1b[1;8m", 0x00, 0x00, 1},
         {"\x1b[1;0m", 0x70, 0x70},
         {"\x1b[1m\x1b[m", 0x70, 0x70},
         {"\x1b[2;3;6;9m", 0x70, 0x70},
         {"\x1b[31m", 0x70, 0x10},
         {"\x1b[30m", 0x70, 0x00},
-        {"\x1b[37m", 0x70, 0x70},
-        {"\x1b[1;31m", 0xF0, 0x90},
-        {"\x1b[31;1m", 0xF0, 0x90},    // bold makes the red bright as well
+        {"\x1b[1;31m", 0xF0, 0x90, 1},
+        {"\x1b[31;1m", 0xF0, 0x90, 1},    // bold makes the red bright as well
         {"\x1b[44m", 0x70, 0x74},
         {"\x1b[31;44m", 0x70, 0x14},
-        {"\x1b[1;37;40m", 0xF0, 0xF0},
+        {"\x1b[1;37;40m", 0xF0, 0xF0, 1},
         {"\x1b[7;31m", 0x07, 0x17},
         {"\x1b[;31m", 0x70, 0x10},     // an empty field resets
         {"\x1b[31;m", 0x70, 0x70},
         {"\x1b[38;39;48;49m", 0x70, 0x70},
         {"\x1b[99;31m", 0x70, 0x10},
-        {"\x1b[1m\x1b[22m", 0xF0, 0xF0},  // 22, 24, 25 and 27 do nothing here
-        {"\x1b[1m\x1b[24;25m", 0xF0, 0xF0},
+        {"\x1b[1m\x1b[22m", 0xF0, 0xF0, 1},  // 22, 24, 25 and 27 do nothing here
         {"\x1b[7m\x1b[27m", 0x07, 0x07},
-        {"\x1b[31m\x1b[1m", 0xF0, 0x90},
-        {"\x1b[44m\x1b[1m", 0xF0, 0xF4},
+        {"\x1b[44m\x1b[1m", 0xF0, 0xF4, 1},
     };
-    for (const RenditionCase& c : cases) {
+    for (const Case& c : cases) {
         for (int type : {kTypeVt100, kTypeVt100Color}) {
             SCOPED_TRACE(::testing::Message() << "type " << type << " " << c.bytes);
             TerminalRig rig(Options(type));
@@ -282,23 +257,9 @@ TEST(Vt100Rendition, MonochromeSkipsColoursColourHonoursThem) {
             EXPECT_EQ(rig.screen.attr, want);
             EXPECT_EQ(AttrAt(rig.screen, 0)[0], want);
             EXPECT_EQ(RowText(rig.screen, 0), "X");
+            EXPECT_EQ(rig.screen.bold, c.bold);
             EXPECT_EQ(rig.modes.reverse, 0);
         }
-    }
-}
-
-TEST(Vt100Rendition, BoldFollowsTheFields) {
-    struct Case {
-        std::string bytes;
-        int bold;
-    } cases[] = {
-        {"\x1b[1m", 1}, {"\x1b[4m", 1}, {"\x1b[5m", 1}, {"\x1b[1;0m", 0}, {"\x1b[1m\x1b[m", 0}, {"\x1b[1m\x1b[22m", 1},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.bytes);
-        TerminalRig rig(Options(kTypeVt100Color));
-        rig.Receive(c.bytes);
-        EXPECT_EQ(rig.screen.bold, c.bold);
     }
 }
 
