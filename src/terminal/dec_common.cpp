@@ -134,7 +134,12 @@ void RestoreCursor(TerminalScreen& s, int col, int row) {
 
 void MoveCaret(TerminalScreen& s) {
     const int x = CursorX(s);
-    if (x >= 0 && s.display) s.display->ShowCaretAt(x, CursorY(s));
+    if (x < 0 || !s.display) return;
+    // The pump hides the caret for the whole burst and shows it at the end;
+    // showing it here as well would leave it visible while cells are drawn.
+    // Hiding it again keeps that pairing and still moves it.
+    s.display->ShowCaretAt(x, CursorY(s));
+    s.display->HideCaret();
 }
 
 // --- Scrolling ------------------------------------------------------------

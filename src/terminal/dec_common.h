@@ -81,7 +81,8 @@ void BackTab(TerminalScreen& s);
 // brought back onto the screen should the screen have shrunk since.
 void SaveCursor(const TerminalScreen& s, int& col, int& row);
 void RestoreCursor(TerminalScreen& s, int col, int row);
-// Puts the caret at the cursor when the cursor column is not scrolled off.
+// Moves the caret to the cursor when the cursor column is not scrolled off,
+// leaving it hidden as the pump keeps it during a burst.
 void MoveCaret(TerminalScreen& s);
 
 // --- Scrolling ------------------------------------------------------------

@@ -107,14 +107,22 @@ TEST(DecErase, PushScreenToHistoryKeepsTheCursorAndClearsEveryRow) {
     EXPECT_EQ(t.History(), 48);
 }
 
-TEST(DecErase, HistoryPushOnASmallRingLosesTheOldestLines) {
+TEST(DecCaret, MovesWithoutShowingDuringABurst) {
+    RecordingDisplay display;
     TermOptions o;
     o.type = kTypeVt220;
-    o.scrollRange = 30;
-    TerminalRig rig(o);
-    for (int i = 0; i < 5; ++i) dec::ClearScreenToHistory(rig.screen);
-    EXPECT_EQ(rig.screen.livePos, 6);
-    EXPECT_EQ(rig.screen.viewPos, rig.screen.livePos);
+    TerminalRig rig(o, &display);
+    rig.screen.cursorRow = 3;
+    rig.screen.cursorCol = 5;
+    display.HideCaret();
+    dec::MoveCaret(rig.screen);
+    EXPECT_FALSE(display.caretShown);
+    EXPECT_EQ(display.caretX, 5 * rig.screen.cellWidth);
+    EXPECT_EQ(display.caretY, kTextTop + 3 * rig.screen.cellHeight);
+    // A cursor in columns scrolled off to the left leaves the caret where it was.
+    rig.screen.hOffset = 10;
+    dec::MoveCaret(rig.screen);
+    EXPECT_EQ(display.caretX, 5 * rig.screen.cellWidth);
 }
 
 TEST(DecAnswers, SevenAndEightBitForms) {

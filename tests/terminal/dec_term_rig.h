@@ -43,11 +43,6 @@ public:
         for (char ch : text) PutChar(rig.screen, static_cast<uint8_t>(ch));
         return At(r, c);
     }
-    // "r0", "r1", ... on every row.
-    Term& Numbered() {
-        for (int r = 0; r < rig.screen.rows; ++r) Put(r, "r" + std::to_string(r));
-        return *this;
-    }
 
     std::string Row(int row) { return RowText(rig.screen, row); }
     int Length(int row) { return LineAt(rig.screen, row).length; }

@@ -392,14 +392,6 @@ TEST(Vt220Answers, IdentificationStatusAndPosition) {
     EXPECT_EQ(t.Answers(), "\x1b[2;100R");
 }
 
-TEST(Vt220Answers, C1ModeFollowsFAndG) {
-    Term t(kTypeVt220);
-    t.Feed("\x1b G");
-    EXPECT_EQ(t.rig.modes.c1Answers, 1);
-    t.Feed("\x1b F");
-    EXPECT_EQ(t.rig.modes.c1Answers, 0);
-}
-
 TEST(Vt220PrinterController, FollowsTransparentPrint) {
     struct Case {
         bool transparent;
