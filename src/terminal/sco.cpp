@@ -1,4 +1,4 @@
-// SCO-ANSI: the VT220 design with colour renditions, back-tab and one-line
+// SCO-ANSI: the VT220 emulator with colour renditions, back-tab and one-line
 // scrolls (ESC [ Z, ESC [ T, ESC [ S), its own ESC [ s / u cursor and no
 // identification answer. The shared completion test and executor tell it apart
 // by the dialect.

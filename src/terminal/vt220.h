@@ -1,4 +1,4 @@
-// The VT102/VT220/VT320 emulator and SCO-ANSI, which is the same design with a
+// The VT102/VT220/VT320 emulator and SCO-ANSI, which works the same way with a
 // longer final table: one completion test and one executor, told apart by the
 // dialect. The pump reaches them through the entries of emulators.h.
 #pragma once

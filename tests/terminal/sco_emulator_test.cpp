@@ -1,4 +1,4 @@
-// SCO-ANSI: what differs from the VT220 design (colours, back-tab, one-line
+// SCO-ANSI: what differs from the VT220 (colours, back-tab, one-line
 // scrolls, silence on identification, its own saved cursor) and a check that
 // the shared finals reach the shared executor.
 #include <gtest/gtest.h>
