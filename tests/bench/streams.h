@@ -14,7 +14,8 @@ namespace palvex::bench {
 inline std::string Csi(const char* body) { return std::string("\x1b[") + body; }
 
 inline std::string BbsAnsiArt(std::size_t size) {
-    std::mt19937 gen(7);
+    std::mt19937 engine(7);
+    auto gen = [&engine] { return static_cast<unsigned>(engine()); };
     std::string out;
     out.reserve(size + 512);
     char buf[64];
@@ -50,7 +51,8 @@ inline std::string BbsAnsiArt(std::size_t size) {
 }
 
 inline std::string Vt220Editor(std::size_t size) {
-    std::mt19937 gen(11);
+    std::mt19937 engine(11);
+    auto gen = [&engine] { return static_cast<unsigned>(engine()); };
     std::string out;
     out.reserve(size + 512);
     char buf[64];
