@@ -6,21 +6,9 @@
 #include <string_view>
 
 #include "comm/terminal_rig.h"
+#include "terminal/rig_helpers.h"
 
 namespace palvex::testing {
-
-struct CountingSpool : PrintSpool {
-    int starts = 0, ends = 0;
-    std::string bytes;
-    void Start() override { ++starts; }
-    void Byte(uint8_t b) override { bytes.push_back(static_cast<char>(b)); }
-    void End() override { ++ends; }
-};
-
-struct CountingKeyboard : KeyboardState {
-    int numLockOn = 0;
-    void NumLockOn() override { ++numLockOn; }
-};
 
 class Term {
 public:

@@ -5,14 +5,12 @@
 #include <string>
 
 #include "comm/terminal_rig.h"
+#include "terminal/rig_helpers.h"
 
 namespace palvex {
 namespace {
 
-struct CountingKeyboard : KeyboardState {
-    int numLockOn = 0;
-    void NumLockOn() override { ++numLockOn; }
-};
+using namespace palvex::testing;
 
 TermOptions Vt100(int type = kTypeVt100) {
     TermOptions o;

@@ -6,17 +6,12 @@
 #include <vector>
 
 #include "comm/terminal_rig.h"
+#include "terminal/rig_helpers.h"
 
 namespace palvex {
 namespace {
 
-struct CountingSpool : PrintSpool {
-    int starts = 0, ends = 0;
-    std::string bytes;
-    void Start() override { ++starts; }
-    void Byte(uint8_t b) override { bytes.push_back(static_cast<char>(b)); }
-    void End() override { ++ends; }
-};
+using namespace palvex::testing;
 
 TermOptions Options(int type, bool autoWrap = false, int columns = 80) {
     TermOptions o;
@@ -24,24 +19,6 @@ TermOptions Options(int type, bool autoWrap = false, int columns = 80) {
     o.autoWrap = autoWrap;
     o.columns = columns;
     return o;
-}
-
-void Place(TerminalRig& rig, int row, int col) {
-    rig.screen.cursorRow = row;
-    rig.screen.cursorCol = col;
-}
-
-// Writes "r<row>" text on every screen row, straight into the buffer.
-void FillRows(TerminalRig& rig) {
-    for (int r = 0; r < rig.screen.rows; ++r) {
-        Place(rig, r, 0);
-        const std::string text = "r" + std::to_string(r);
-        for (char c : text) PutChar(rig.screen, static_cast<uint8_t>(c));
-    }
-}
-
-std::string Answer(const TerminalRig& rig) {
-    return std::string(rig.Answers().begin(), rig.Answers().end());
 }
 
 TEST(Vt100Cursor, MovesAndLimits) {
