@@ -14,6 +14,7 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 # The Win32 adapters: COM backend, window and dialog procedures, GDI.
 file(GLOB_RECURSE PALVEX_WIN_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*/win/*.cpp)
 list(FILTER PALVEX_WIN_SOURCES EXCLUDE REGEX "/shell/win/win_main\\.cpp$")
+list(FILTER PALVEX_WIN_SOURCES EXCLUDE REGEX "/shell/win/bwcc/")
 add_library(palvex_win STATIC ${PALVEX_WIN_SOURCES})
 target_compile_definitions(palvex_win PUBLIC ${PALVEX_WIN_DEFINITIONS})
 target_link_libraries(palvex_win PUBLIC palvex_core user32 gdi32 comdlg32)
@@ -23,6 +24,18 @@ set(PALVEX_RESOURCES ${CMAKE_SOURCE_DIR}/resources/palvex32.rc)
 add_executable(palvex32 WIN32 ${CMAKE_SOURCE_DIR}/src/shell/win/win_main.cpp ${PALVEX_RESOURCES})
 target_link_libraries(palvex32 PRIVATE palvex_win)
 target_link_options(palvex32 PRIVATE -mwindows)
+
+# bwcc32.dll: the dialog classes the templates name. The program loads it at
+# run time from its own folder, so it is built with the exe and put beside it.
+add_library(bwcc32 SHARED ${CMAKE_SOURCE_DIR}/src/shell/win/bwcc/bwcc32.cpp)
+set_target_properties(bwcc32 PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY $<TARGET_FILE_DIR:palvex32>)
+target_include_directories(bwcc32 PRIVATE ${CMAKE_SOURCE_DIR}/resources)
+target_compile_definitions(bwcc32 PRIVATE ${PALVEX_WIN_DEFINITIONS})
+target_link_libraries(bwcc32 PRIVATE user32 gdi32)
+# Undecorated export names on i686, as GetProcAddress asks for "BWCCRegister".
+target_link_options(bwcc32 PRIVATE -static -Wl,--kill-at)
+add_dependencies(palvex32 bwcc32)
+install(TARGETS palvex32 bwcc32 RUNTIME DESTINATION . ARCHIVE DESTINATION lib EXCLUDE_FROM_ALL)
 
 # The core tests, one executable per folder. Each is registered as one test:
 # starting Wine costs seconds, so per-test discovery would dominate the run.
