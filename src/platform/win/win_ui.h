@@ -1,6 +1,5 @@
-// The Win32 side of the user-facing seam: messages come from the string table
-// of the module and are shown with the system message box until the shell has
-// its own "MSGDIALOG".
+// The Win32 side of the user-facing seam: messages go through the program's
+// own message box ("MSGDIALOG") with texts from its string table.
 #pragma once
 
 #include <windows.h>
@@ -8,19 +7,18 @@
 #include <string>
 
 #include "platform/ui.h"
+#include "shell/win/message_dialog.h"
 
 namespace palvex {
 
-// The text ShowMessage displays: string `stringId` of `module` (at most 511
-// characters; an id below 1 or a missing string gives an empty text) followed
-// by `extra` when given.
-std::string ComposeMessageText(HINSTANCE module, int stringId, const char* extra);
-
 class WinUi : public Ui {
 public:
-    explicit WinUi(HINSTANCE module) : module_(module) {}
+    // The strings and the dialog always come from the program's own module;
+    // the argument is kept for callers that pass their instance.
+    explicit WinUi(HINSTANCE = nullptr) {}
 
-    // The owner used when a caller passes none (the main window, once it exists).
+    // The owner used when a caller passes none. Unset, ShowMessage falls back
+    // to the main window given to SetMessageMainWindow.
     void SetDefaultOwner(HWND owner) { defaultOwner_ = owner; }
 
     int ShowMessage(WindowRef owner, int stringId, const char* extra, unsigned style) override;
@@ -30,7 +28,6 @@ public:
 private:
     HWND OwnerOrDefault(WindowRef owner) const;
 
-    HINSTANCE module_;
     HWND defaultOwner_ = nullptr;
 };
 
