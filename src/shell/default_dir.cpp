@@ -10,13 +10,11 @@
 
 #include "platform/ui.h"
 #include "shell/dialog_ids.h"
+#include "shell/string_ids.h"
 
 namespace palvex {
 
 namespace {
-
-constexpr int kStrDownloadDirNotFound = 16;
-constexpr int kStrSessionDirNotFound = 17;
 
 // Escape arrives as IDCANCEL from the dialog manager.
 constexpr int kEscape = 2;
@@ -93,13 +91,13 @@ void DefaultDirDialog::Ok(DialogView& view) {
     service_.SessionCapture = capture;
 
     if (!download_.empty() && !PathExists(download_)) {
-        view.ShowMessage(kStrDownloadDirNotFound, nullptr, kStyleTaskModal);
+        view.ShowMessage(str::kStrDownloadDirNotFound, nullptr, kStyleTaskModal);
         return;
     }
     Store(service_.DownloadDir, download_);
 
     if (!session_.empty() && !PathExists(session_)) {
-        view.ShowMessage(kStrSessionDirNotFound, nullptr, kStyleTaskModal);
+        view.ShowMessage(str::kStrSessionDirNotFound, nullptr, kStyleTaskModal);
         return;
     }
     Store(service_.SessionLogDir, session_);

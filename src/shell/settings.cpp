@@ -5,13 +5,11 @@
 #include <cstdlib>
 
 #include "platform/ui.h"
+#include "shell/string_ids.h"
 
 namespace palvex {
 
 namespace {
-
-constexpr int kStrScrollRangeInvalid = 2;
-constexpr int kStrScrollRangeRestart = 3;
 
 std::string Directory(std::string text) {
     if (text.size() > kMaxDirectoryLength) text.resize(kMaxDirectoryLength);
@@ -104,11 +102,11 @@ void WriteScrollLines(ProfileStore& store, int value) {
 ScrollRangeResult StoreScrollRange(ProfileStore& store, DialogView& view, int value, int pageRows,
                                    int running) {
     if (value < pageRows || value > kMaxScrollLines) {
-        view.ShowMessage(kStrScrollRangeInvalid, nullptr, kStyleTaskModal);
+        view.ShowMessage(str::kStrScrollRangeInvalid, nullptr, kStyleTaskModal);
         return ScrollRangeResult::Rejected;
     }
     if (value == running) return ScrollRangeResult::Unchanged;
-    view.ShowMessage(kStrScrollRangeRestart, nullptr, kStyleTaskModal);
+    view.ShowMessage(str::kStrScrollRangeOnRestart, nullptr, kStyleTaskModal);
     WriteScrollLines(store, value);
     return ScrollRangeResult::Saved;
 }
