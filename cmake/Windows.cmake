@@ -44,7 +44,7 @@ add_library(palvex_test_support STATIC ${PALVEX_TEST_SUPPORT})
 target_include_directories(palvex_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(palvex_test_support PUBLIC palvex_core gtest)
 
-foreach(sub IN ITEMS phonebook comm terminal)
+foreach(sub IN ITEMS phonebook comm terminal shell)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${sub}/*_test.cpp)
   # *_posix_test.cpp need a Linux pty and stay native.
   list(FILTER sources EXCLUDE REGEX "_posix_test\\.cpp$")
@@ -57,3 +57,21 @@ foreach(sub IN ITEMS phonebook comm terminal)
 endforeach()
 
 add_subdirectory(${CMAKE_SOURCE_DIR}/tests/win ${CMAKE_BINARY_DIR}/tests/win)
+
+# The shell's dialogs and dialog libraries under Wine. The first finds
+# bwcc32.dll beside itself; the second runs from a folder without it.
+file(GLOB PALVEX_SHELL_DIALOG_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/shell_dialogs_*_test.cpp)
+list(FILTER PALVEX_SHELL_DIALOG_TESTS EXCLUDE REGEX "_nodll_test\\.cpp$")
+add_executable(shell_dialogs_tests ${PALVEX_SHELL_DIALOG_TESTS} ${PALVEX_RESOURCES})
+target_link_libraries(shell_dialogs_tests PRIVATE palvex_win gtest_main)
+set_target_properties(shell_dialogs_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY $<TARGET_FILE_DIR:bwcc32>)
+add_dependencies(shell_dialogs_tests bwcc32)
+add_test(NAME shell_dialogs COMMAND shell_dialogs_tests --gtest_brief=1)
+set_tests_properties(shell_dialogs PROPERTIES LABELS "wine;shell" TIMEOUT 300)
+
+add_executable(shell_dialogs_nodll_tests ${CMAKE_SOURCE_DIR}/tests/win/shell_dialogs_nodll_test.cpp ${PALVEX_RESOURCES})
+set_target_properties(shell_dialogs_nodll_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/nodll)
+target_link_libraries(shell_dialogs_nodll_tests PRIVATE palvex_win gtest_main)
+add_test(NAME shell_dialogs_nodll COMMAND shell_dialogs_nodll_tests --gtest_brief=1
+  WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests/nodll)
+set_tests_properties(shell_dialogs_nodll PROPERTIES LABELS "wine;shell" TIMEOUT 300)
