@@ -1,0 +1,450 @@
+// The GDI terminal view under Wine: text written through the screen
+// primitives into a window with its own device context, painted, and read back.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "shell/dialog_ids.h"
+#include "terminal/display_layout.h"
+#include "terminal/win/terminal_view.h"
+
+namespace palvex {
+namespace {
+
+LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* view = reinterpret_cast<TerminalView*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (view && message == WM_PAINT) {
+        OnTerminalPaint(*view);
+        return 0;
+    }
+    if (message == WM_ERASEBKGND) {
+        RECT r;
+        GetClientRect(window, &r);
+        FillRect(reinterpret_cast<HDC>(wParam), &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        return 1;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The templates name the classes of bwcc32.dll; ordinary ones stand in here.
+void RegisterStandIn(const char* name, LPCSTR base) {
+    WNDCLASSA wc;
+    if (!GetClassInfoA(nullptr, base, &wc)) return;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = name;
+    RegisterClassA(&wc);
+}
+
+// One window for every test: Wine waits two seconds for a window manager
+// that is not there whenever a window is destroyed.
+HWND SharedWindow(HWND& vbar, HWND& hbar) {
+    static HWND window = nullptr, v = nullptr, h = nullptr;
+    if (!window) {
+        RegisterStandIn("bordlg_gray", MAKEINTRESOURCEA(32770));
+        RegisterStandIn("BorShade", "Static");
+        WNDCLASSA wc{};
+        wc.style = CS_OWNDC;
+        wc.lpfnWndProc = TestWindowProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "PalvexDisplayTest";
+        RegisterClassA(&wc);
+        window = CreateWindowA(wc.lpszClassName, "Palvex32-Dialup display", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                               0, 0, 400, 300, nullptr, nullptr, wc.hInstance, nullptr);
+        v = CreateWindowA("SCROLLBAR", "", WS_CHILD | WS_VISIBLE | SBS_VERT, 0, 0, 1, 1, window, nullptr, nullptr, nullptr);
+        h = CreateWindowA("SCROLLBAR", "", WS_CHILD | WS_VISIBLE | SBS_HORZ, 0, 0, 1, 1, window, nullptr, nullptr, nullptr);
+    }
+    vbar = v;
+    hbar = h;
+    return window;
+}
+
+// The main window in miniature: text area, both scroll bars, a page of 24 rows
+// `cellsWide` cells wide with one spare row below.
+struct DisplayWindow {
+    TerminalScreen screen;
+    ServiceEntry service = DefaultServiceEntry();
+    int chat = 0;
+    TerminalView view;
+    HWND window, vbar, hbar;
+    int width = 0, height = 0;
+
+    DisplayWindow(int type, int columns, int cellsWide) {
+        window = SharedWindow(vbar, hbar);
+        service.TerminalType = static_cast<int16_t>(type);
+        StoreColours(service, ColourRuleOf(type) == ColourRule::Table ? ColourTypeColours()
+                                                                       : DisplayColours{1, 0, 0});
+        // Plain pixels: every pixel of a glyph is exactly the text colour.
+        service.TerminalFont = DefaultTerminalFont(96);
+        service.TerminalFont.lfQuality = NONANTIALIASED_QUALITY;
+        screen.columns = columns;
+        OpenTerminalView(view, window, vbar, hbar, screen, service, &chat);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&view));
+        SetupFont(view);
+        ApplyColours(view);
+        SilentUi ui;
+        SetupScrollback(screen, 100, ui, nullptr);
+        Resize(cellsWide * screen.cellWidth + 16, ClientHeightForRows(24, screen.cellHeight));
+        ShowWindow(window, SW_SHOWNORMAL);
+        Pump();
+    }
+    ~DisplayWindow() {
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        CloseTerminalView(view);
+    }
+
+    void Resize(int w, int h) {
+        RECT r{0, 0, w, h};
+        AdjustWindowRect(&r, WS_OVERLAPPEDWINDOW, FALSE);
+        SetWindowPos(window, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
+        RECT c;
+        GetClientRect(window, &c);
+        width = c.right;
+        height = c.bottom;
+        MoveWindow(vbar, width - 16, kTextTop, 16, height - 86, TRUE);
+        MoveWindow(hbar, 0, height - 32, width - 16, 16, TRUE);
+        OnTerminalSize(view, width);
+    }
+
+    static void Pump() {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    }
+
+    // Through PutChar, as the receive pump writes.
+    void Put(int row, int col, const std::string& text, uint8_t attr) {
+        screen.cursorRow = row;
+        screen.cursorCol = col;
+        screen.attr = attr;
+        for (char c : text) PutChar(screen, static_cast<uint8_t>(c));
+    }
+
+    void PaintAll() {
+        InvalidateRect(window, nullptr, FALSE);
+        UpdateWindow(window);
+    }
+
+    int CellX(int col) const { return (col - screen.hOffset) * screen.cellWidth; }
+    int CellY(int row) const { return kTextTop + row * screen.cellHeight; }
+
+    // The client area copied once: a pixel at a time is slow under Wine.
+    std::vector<uint32_t> Take() {
+        BITMAPINFO bi{};
+        bi.bmiHeader = {sizeof bi.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void* bits = nullptr;
+        HBITMAP dib = CreateDIBSection(view.dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HDC mem = CreateCompatibleDC(view.dc);
+        HGDIOBJ old = SelectObject(mem, dib);
+        BitBlt(mem, 0, 0, width, height, view.dc, 0, 0, SRCCOPY);
+        GdiFlush();
+        const auto* p = static_cast<const uint32_t*>(bits);
+        std::vector<uint32_t> out(p, p + static_cast<size_t>(width) * height);
+        SelectObject(mem, old);
+        DeleteDC(mem);
+        DeleteObject(dib);
+        return out;
+    }
+    Colour At(const std::vector<uint32_t>& pic, int x, int y) const {
+        const uint32_t p = pic[static_cast<size_t>(y) * width + x];
+        return MakeColour((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+    }
+    Colour Pixel(int x, int y) { return At(Take(), x, y); }
+    std::set<Colour> CellColours(int col, int row) {
+        const auto pic = Take();
+        std::set<Colour> seen;
+        for (int y = CellY(row); y < CellY(row + 1); ++y)
+            for (int x = CellX(col); x < CellX(col + 1); ++x) seen.insert(At(pic, x, y));
+        return seen;
+    }
+};
+
+TEST(DisplayCells, TheCellRuleReachesThePixelsAsDrawnAndAsRepainted) {
+    const Colour grey = kDefaultText, white = MakeColour(255, 255, 255);
+    struct Case {
+        const char* what;
+        int type;
+        uint8_t attr;
+        Colour text, background;
+    };
+    const Case cases[] = {
+        {"ESC [ 31 ; 44 m", kTypeVt100Color, 0x14, kColourTable[1], kColourTable[4]},
+        {"ESC [ 1 m first", kTypeVt100Color, 0x94, kColourTable[9], kColourTable[4]},
+        {"mono ESC [ 7 m", kTypeVt100, 0x07, 0, grey},
+        {"mono ESC [ 1 ; 7 m", kTypeVt220, 0x0F, 0, white},
+        {"mono concealed", kTypeWyse50, 0x00, grey, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DisplayWindow w(c.type, 80, 80);
+        w.Put(2, 3, "M ", c.attr);
+        for (int pass = 0; pass < 2; ++pass) {
+            EXPECT_EQ(w.CellColours(3, 2), (std::set<Colour>{c.text, c.background})) << "pass " << pass;
+            EXPECT_EQ(w.CellColours(4, 2), std::set<Colour>{c.background}) << "pass " << pass;
+            w.PaintAll();
+        }
+    }
+}
+
+TEST(DisplayRows, AControlCharacterEndsTheRepaintedRowExceptForTtyAndVt52) {
+    for (int type : {kTypeVt100, kTypeScoAnsi, kTypeTty, kTypeVt52}) {
+        SCOPED_TRACE(type);
+        DisplayWindow w(type, 80, 80);
+        w.Put(0, 0, "AB\x01" "CD", 0x70);
+        w.PaintAll();
+        const bool drawnPast = ColourRuleOf(type) == ColourRule::Context;
+        EXPECT_GT(w.CellColours(1, 0).size(), 1u) << "B";
+        EXPECT_EQ(w.CellColours(4, 0).size() > 1, drawnPast) << "D";
+    }
+}
+
+TEST(DisplayHorizontalScroll, AWideScreenShowsTheOffsetColumnAtTheLeftEdge) {
+    DisplayWindow w(kTypeVt100Color, 132, 80);
+    const int cw = w.screen.cellWidth;
+    // Column c has background c % 16, so a pixel tells which column it is.
+    for (int c = 0; c < 132; ++c) w.Put(0, c, " ", static_cast<uint8_t>(0x70 | (c % 16)));
+    auto columnAt = [&](const std::vector<uint32_t>& pic, int x) {
+        for (int i = 0; i < 16; ++i)
+            if (kColourTable[i] == w.At(pic, x, kTextTop + 1)) return i;
+        return -1;
+    };
+    int lo = -1, hi = -1;
+    GetScrollRange(w.hbar, SB_CTL, &lo, &hi);
+    EXPECT_EQ(hi, 52);
+    struct Step {
+        int code, thumb, hOffset;
+    };
+    // Thumb to 10; a line back paints the first column anew, a line on the
+    // right edge; then a page each way.
+    for (const Step& s : {Step{SB_THUMBPOSITION, 10, 10}, Step{SB_LINELEFT, 0, 9}, Step{SB_LINERIGHT, 0, 10},
+                          Step{SB_LINERIGHT, 0, 11}, Step{SB_PAGERIGHT, 0, 52}, Step{SB_PAGELEFT, 0, 0}}) {
+        SCOPED_TRACE(::testing::Message() << "code " << s.code << " to " << s.hOffset);
+        OnTerminalHScroll(w.view, s.code, s.thumb);
+        DisplayWindow::Pump();
+        EXPECT_EQ(w.screen.hOffset, s.hOffset);
+        EXPECT_EQ(GetScrollPos(w.hbar, SB_CTL), s.hOffset);
+        const auto pic = w.Take();
+        EXPECT_EQ(columnAt(pic, 1), s.hOffset % 16);
+        EXPECT_EQ(columnAt(pic, cw + 1), (s.hOffset + 1) % 16);
+        EXPECT_EQ(columnAt(pic, 79 * cw + 1), (s.hOffset + 79) % 16);
+    }
+}
+
+TEST(DisplaySelection, MarkedSpanIsInvertedAndModeThreeTogglesIt) {
+    DisplayWindow w(kTypeVt100Color, 80, 80);
+    w.Put(3, 0, "          ", 0x70);
+    uint8_t* marks = SelAt(w.screen, 3);
+    marks[2] = marks[3] = marks[5] = 1;
+    w.PaintAll();
+    const std::set<Colour> white{MakeColour(255, 255, 255)}, black{0};
+    for (int col : {2, 3, 4, 5}) EXPECT_EQ(w.CellColours(col, 3), white) << col;
+    EXPECT_EQ(w.CellColours(1, 3), black);
+    EXPECT_EQ(w.CellColours(6, 3), black);
+    PaintNow(w.view, 3);
+    EXPECT_EQ(w.CellColours(3, 3), black);
+}
+
+TEST(DisplayScrolling, ALineFeedMovesTheRowsAndNothingAroundThem) {
+    DisplayWindow w(kTypeVt100Color, 80, 80);
+    // Marks in the toolbar band and in the spare row below the page.
+    const RECT marked[] = {{0, 0, w.width, kTextTop}, {0, w.CellY(24), w.width - 16, w.height - 32}};
+    HBRUSH green = CreateSolidBrush(RGB(0, 255, 0));
+    for (const RECT& r : marked) FillRect(w.view.dc, &r, green);
+    DeleteObject(green);
+    w.Put(1, 0, " ", 0x71);
+    w.screen.cursorRow = 23;
+    LineFeed(w.screen);
+    DisplayWindow::Pump();
+    EXPECT_EQ(w.CellColours(0, 0), std::set<Colour>{kColourTable[1]});
+    EXPECT_EQ(w.CellColours(0, 1), std::set<Colour>{0});
+    EXPECT_EQ(w.Pixel(5, kTextTop - 1), MakeColour(0, 255, 0));
+    EXPECT_EQ(w.Pixel(5, w.height - 33), MakeColour(0, 255, 0));
+    // Chat mode repaints nothing but the divider along the top of row 12.
+    w.chat = 1;
+    w.PaintAll();
+    EXPECT_EQ(w.Pixel(100, w.CellY(12)), MakeColour(255, 0, 0));
+    EXPECT_EQ(w.CellColours(0, 0), std::set<Colour>{kColourTable[1]});
+}
+
+TEST(DisplayFit, FontModeTakesTheCellSizeFromTheWindow) {
+    DisplayWindow w(kTypeVt100, 80, 80);
+    w.service.ResizeMode = 2;
+    w.Resize(80 * 9 + 16, 86 + 24 * 18);
+    OnTerminalRefit(w.view);
+    EXPECT_EQ(w.service.TerminalFont.lfHeight, 18);
+    EXPECT_EQ(w.service.TerminalFont.lfWidth, 9);
+    TEXTMETRICA tm{};
+    GetTextMetricsA(w.view.dc, &tm);
+    EXPECT_EQ(w.screen.cellWidth, tm.tmAveCharWidth);
+    EXPECT_EQ(w.screen.cellHeight, tm.tmHeight + tm.tmExternalLeading);
+}
+
+// --- Dialogs, driven from a timer inside their modal loop ---------------------
+
+std::function<void(HWND)> gDriver;
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
+    if (!IsWindowVisible(window) || GetWindowLongPtrA(window, DWLP_DLGPROC) == 0) return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+void CALLBACK DriveDialog(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&dialog));
+    if (!dialog) return;  // not up yet: the timer fires again
+    KillTimer(nullptr, id);
+    gDriver(dialog);
+}
+
+template <typename Run>
+auto Driven(std::function<void(HWND)> driver, Run run) {
+    gDriver = std::move(driver);
+    SetTimer(nullptr, 0, 50, DriveDialog);
+    return run();
+}
+
+void Click(HWND dialog, int id, int note = BN_CLICKED) {
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, note), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+TEST(ColourDialog, SwatchesComponentsDefaultAndCancel) {
+    const DisplayColours start{0, MakeColour(0, 0, 64), MakeColour(200, 200, 0)};
+    struct Case {
+        const char* what;
+        std::function<void(HWND)> drive;
+        DisplayColours expected;
+    };
+    const Case cases[] = {
+        {"swatch 9 for the text, then background green + 1 and red thumb 7",
+         [](HWND d) {
+             SendDlgItemMessageA(d, dlg::kColorItemList, LB_SETCURSEL, 1, 0);
+             Click(d, dlg::kColorItemList, LBN_SELCHANGE);
+             Click(d, dlg::kColorSwatchFirst + 9, STN_CLICKED);
+             SendDlgItemMessageA(d, dlg::kColorItemList, LB_SETCURSEL, 0, 0);
+             Click(d, dlg::kColorItemList, LBN_SELCHANGE);
+             SendMessageA(d, WM_HSCROLL, SB_LINERIGHT, reinterpret_cast<LPARAM>(GetDlgItem(d, dlg::kColorGreenBar)));
+             SendMessageA(d, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 7),
+                          reinterpret_cast<LPARAM>(GetDlgItem(d, dlg::kColorRedBar)));
+             EXPECT_EQ(GetDlgItemInt(d, dlg::kColorGreenValue, nullptr, FALSE), 1u);
+             Click(d, dlg::kOk);
+         },
+         {0, MakeColour(7, 1, 64) | kPaletteRelative, kColourTable[9] | kPaletteRelative}},
+        {"Default then OK",
+         [](HWND d) {
+             Click(d, dlg::kColorDefault);
+             Click(d, dlg::kOk);
+         },
+         {1, kDefaultBackground, kDefaultText}},
+        {"Default, then a change",
+         [](HWND d) {
+             Click(d, dlg::kColorDefault);
+             Click(d, dlg::kColorSwatchFirst + 4, STN_CLICKED);
+             Click(d, dlg::kOk);
+         },
+         {0, kColourTable[4] | kPaletteRelative, kDefaultText}},
+        {"Cancel",
+         [](HWND d) {
+             Click(d, dlg::kColorSwatchFirst + 9, STN_CLICKED);
+             Click(d, dlg::kCancel);
+         },
+         start},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DisplayWindow w(kTypeVt100, 80, 80);
+        StoreColours(w.service, start);
+        ApplyColours(w.view);
+        Driven(c.drive, [&] { return OnColorCommand(w.view, w.window); });
+        const DisplayColours got = ColoursOf(w.service);
+        EXPECT_EQ(got.useDefaultColours, c.expected.useDefaultColours);
+        EXPECT_EQ(got.userBackground, c.expected.userBackground);
+        EXPECT_EQ(got.userText, c.expected.userText);
+        EXPECT_EQ(RgbOnly(GetBkColor(w.view.dc)), RgbOnly(BaseColours(c.expected).background));
+    }
+}
+
+std::vector<std::string> ListTexts(HWND list) {
+    std::vector<std::string> out(static_cast<size_t>(SendMessageA(list, LB_GETCOUNT, 0, 0)));
+    for (size_t i = 0; i < out.size(); ++i) {
+        char text[64] = {};
+        SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+        out[i] = text;
+    }
+    return out;
+}
+
+TEST(FontDialog, FixedPitchFacesScalableSizesAndCharsets) {
+    DisplayWindow w(kTypeVt100, 80, 80);
+    LogFont font = w.service.TerminalFont;
+    font.lfCharSet = 77;  // not in the list
+    std::string charsetShown;
+    std::vector<std::string> faces, sizes;
+    const bool ok = Driven(
+        [&](HWND d) {
+            char text[32] = {};
+            GetDlgItemTextA(d, dlg::kFontCharsetCombo, text, sizeof text);
+            charsetShown = text;
+            faces = ListTexts(GetDlgItem(d, dlg::kFontFaceList));
+            SendDlgItemMessageA(d, dlg::kFontFaceList, LB_SELECTSTRING, static_cast<WPARAM>(-1),
+                                reinterpret_cast<LPARAM>("DejaVu Sans Mono"));
+            Click(d, dlg::kFontFaceList, LBN_SELCHANGE);
+            sizes = ListTexts(GetDlgItem(d, dlg::kFontSizeList));
+            SendDlgItemMessageA(d, dlg::kFontSizeList, LB_SELECTSTRING, static_cast<WPARAM>(-1),
+                                reinterpret_cast<LPARAM>("12"));
+            SendDlgItemMessageA(d, dlg::kFontCharsetCombo, CB_SELECTSTRING, static_cast<WPARAM>(-1),
+                                reinterpret_cast<LPARAM>("OEM/DOS"));
+            Click(d, dlg::kOk);
+        },
+        [&] { return ChooseTerminalFont(w.view, w.window, font); });
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(charsetShown, "Unknown");
+    auto listed = [&](const char* face) { return std::find(faces.begin(), faces.end(), face) != faces.end(); };
+    EXPECT_TRUE(listed("DejaVu Sans Mono"));
+    EXPECT_FALSE(listed("DejaVu Sans")) << "proportional";
+    EXPECT_FALSE(listed("DejaVu Serif")) << "proportional";
+    EXPECT_EQ(sizes, (std::vector<std::string>{" 8", " 9", "10", "11", "12", "14", "16", "18", "20", "22", "24", "26"}));
+    EXPECT_STREQ(font.lfFaceName, "DejaVu Sans Mono");
+    EXPECT_EQ(font.lfHeight, HeightForPoints(12, GetDeviceCaps(w.view.dc, LOGPIXELSY)));
+    EXPECT_EQ(font.lfCharSet, 255);
+    EXPECT_STREQ(w.service.TerminalFont.lfFaceName, "Terminal") << "the caller applies the choice";
+}
+
+// Not a check: keeps a colourful screen up for a screenshot. Run with
+// --gtest_also_run_disabled_tests; PALVEX_HOLD_MS sets how long.
+TEST(DisplayScreenshot, DISABLED_ColourfulScreen) {
+    DisplayWindow w(kTypeVt100Color, 80, 80);
+    w.Put(0, 0, "Palvex32-Dialup terminal view: the 16 colours as backgrounds and as text", 0xF0);
+    for (int i = 0; i < 16; ++i) {
+        char label[8];
+        std::snprintf(label, sizeof label, "bg%2d ", i);
+        w.Put(2, i * 5, label, static_cast<uint8_t>((i == 15 ? 0x00 : 0xF0) | i));
+        std::snprintf(label, sizeof label, "fg%2d ", i);
+        w.Put(3, i * 5, label, static_cast<uint8_t>(i << 4));
+    }
+    w.Put(5, 0, "ESC[31;44m dark red on dark blue", 0x14);
+    w.Put(6, 0, "ESC[1;31;44m bright red on dark blue", 0x94);
+    w.Put(8, 2, "Selected text is shown inverted", 0x70);
+    for (int c = 2; c < 33; ++c) SelAt(w.screen, 8)[c] = 1;
+    for (int r = 10; r < 22; ++r) {
+        std::string line;
+        for (int k = 0; k < 79; ++k) line += static_cast<char>('!' + (k + r) % 90);
+        w.Put(r, 0, line, static_cast<uint8_t>(((r % 7) + 9) << 4));
+    }
+    w.PaintAll();
+    const char* hold = std::getenv("PALVEX_HOLD_MS");
+    const DWORD until = GetTickCount() + (hold ? std::atoi(hold) : 3000);
+    while (GetTickCount() < until) {
+        DisplayWindow::Pump();
+        Sleep(20);
+    }
+}
+
+}  // namespace
+}  // namespace palvex
