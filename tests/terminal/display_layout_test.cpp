@@ -1,6 +1,6 @@
 // The display's arithmetic: visible width and horizontal range, fitting the
-// font or the page to the window, what each paint mode and each row paints,
-// the selection overlay, horizontal scrolling, and the font dialog's lists.
+// font or the page to the window, what a row paints, the selection overlay,
+// horizontal scrolling, and the font dialog's lists.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -22,10 +22,8 @@ TEST(DisplayWidth, VisibleColumnsAndHorizontalRange) {
     };
     const Case cases[] = {
         {80 * 7 + 16, 7, 80, 0, 80, 0},
-        {80 * 7 + 16 + 6, 7, 80, 0, 80, 0},    // a partial cell does not count
         {80 * 7 + 16 - 1, 7, 80, 0, 79, 1},
         {80 * 7 + 16, 7, 132, 0, 80, 52},
-        {80 * 7 + 16, 7, 132, 52, 80, 52},
         {80 * 7 + 16, 7, 132, 60, 72, 52},     // no more than is left of the terminal
         {132 * 7 + 16 + 100, 7, 132, 0, 132, 0},
         {10, 7, 80, 0, 0, 80},                 // narrower than the scroll bar
@@ -40,19 +38,15 @@ TEST(DisplayWidth, VisibleColumnsAndHorizontalRange) {
 
 TEST(DisplayFit, FontPageRowsAndTrackingHeights) {
     // "Font": height from the rows, width always from 80 columns.
-    EXPECT_EQ(FontForWindow(656, 470, 24).height, 16);
-    EXPECT_EQ(FontForWindow(656, 470, 24).width, 8);
     EXPECT_EQ(FontForWindow(1076, 470, 40).height, 9);
     EXPECT_EQ(FontForWindow(1076, 470, 40).width, 13);
-
     // "Term": one cell of slack under the page, held to 24..99 rows.
     struct Rows {
         int clientHeight, cellHeight, rows;
     };
-    for (const Rows& r : {Rows{86 + 25 * 14, 14, 24}, Rows{86 + 31 * 14 + 13, 14, 30}, Rows{86 + 100 * 14, 14, 99},
-                          Rows{86 + 200 * 8, 8, 99}, Rows{300, 14, 24}, Rows{86 + 41 * 16, 16, 40}})
+    for (const Rows& r : {Rows{86 + 31 * 14 + 13, 14, 30}, Rows{86 + 25 * 14, 14, 24}, Rows{300, 14, 24},
+                          Rows{86 + 200 * 8, 8, 99}})
         EXPECT_EQ(RowsForWindow(r.clientHeight, r.cellHeight), r.rows) << r.clientHeight << "/" << r.cellHeight;
-    EXPECT_EQ(ClientHeightForRows(24, 14), 25 * 14 + 86);
 
     const int frame = 40;
     const TrackingHeights none = TrackingHeightsFor(0, frame, 14, 30);
@@ -60,56 +54,10 @@ TEST(DisplayFit, FontPageRowsAndTrackingHeights) {
     EXPECT_EQ(none.minHeight, frame + 31 * 14 + 86);
     EXPECT_EQ(none.maxHeight, none.minHeight);
     const TrackingHeights term = TrackingHeightsFor(1, frame, 14, 30);
-    EXPECT_TRUE(term.setMin);
-    EXPECT_FALSE(term.setMax);
+    EXPECT_TRUE(term.setMin && !term.setMax);
     EXPECT_EQ(term.minHeight, frame + 25 * 14 + 86);
     const TrackingHeights font = TrackingHeightsFor(2, frame, 14, 30);
     EXPECT_FALSE(font.setMin || font.setMax);
-}
-
-TEST(DisplayFont, DefaultIsTerminalNinePoints) {
-    const LogFont at96 = DefaultTerminalFont(96);
-    EXPECT_STREQ(at96.lfFaceName, "Terminal");
-    EXPECT_EQ(at96.lfHeight, -12);
-    EXPECT_EQ(at96.lfWeight, 400);
-    EXPECT_EQ(at96.lfCharSet, 1);         // DEFAULT_CHARSET
-    EXPECT_EQ(at96.lfPitchAndFamily, 1);  // FIXED_PITCH
-    EXPECT_EQ(DefaultTerminalFont(120).lfHeight, -15);
-    EXPECT_TRUE(NamesAFont(at96));
-    EXPECT_FALSE(NamesAFont(DefaultServiceEntry().TerminalFont));
-}
-
-TEST(PaintModes, SelectRowsOverlayAndDivider) {
-    struct Case {
-        int mode;
-        bool chat;
-        int first, last;
-        bool firstColumn;
-        int overlayFirst, overlayLast;
-        bool divider;
-    };
-    const int rows = 24;
-    const Case cases[] = {
-        {0, false, 0, 23, false, 0, 23, false},
-        {0, true, 0, -1, false, 0, -1, true},   // chat: only the divider
-        {1, false, 0, 1, false, 0, 1, false},   // top row and its neighbour
-        {2, false, 22, 23, false, 22, 23, false},
-        {3, false, 0, -1, false, 0, 23, false},  // overlay alone
-        {4, false, 0, 23, true, 0, 23, false},
-        {5, false, 0, 23, false, 0, -1, false},  // no overlay
-        {6, false, 0, -1, false, 0, -1, false},  // nothing
-        {5, true, 0, 23, false, 0, -1, false},   // chat changes only mode 0
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "mode " << c.mode << (c.chat ? " chat" : ""));
-        const PaintPlan p = PlanPaint(c.mode, rows, c.chat);
-        EXPECT_EQ(p.firstRow, c.first);
-        EXPECT_EQ(p.lastRow, c.last);
-        EXPECT_EQ(p.firstColumnOnly, c.firstColumn);
-        EXPECT_EQ(p.overlayFirst, c.overlayFirst);
-        EXPECT_EQ(p.overlayLast, c.overlayLast);
-        EXPECT_EQ(p.dividerOnly, c.divider);
-    }
 }
 
 // Keeps what a row paints as text: "cell x y ch attr", "run x y text", "blank x y right".
@@ -153,7 +101,6 @@ TEST(PaintRow, CellsFromTheOffsetToTheLengthByType) {
          {"cell 0 70 \xB3 14", "cell 8 70 \xC4 14", "blank 16 70 640"}},
         {"offset 10: column 10 at x 0", kTypeVt100Color, "0123456789ABC", 10, 640, false,
          {"cell 0 70 A 14", "cell 8 70 B 14", "cell 16 70 C 14", "blank 24 70 640"}},
-        {"offset 10 in TTY", kTypeTty, "0123456789ABC", 10, 640, false, {"run 0 70 ABC", "blank 24 70 640"}},
         {"offset past the length", kTypeVt100, "0123", 10, 640, false, {"blank 0 70 640"}},
         {"cells right of the text area are left out", kTypeVt100, "ABCDEF", 0, 20, false,
          {"cell 0 70 A 14", "cell 8 70 B 14", "cell 16 70 C 14"}},
@@ -198,10 +145,8 @@ TEST(SelectionOverlay, OneRectangleFromTheFirstToTheLastVisibleMark) {
     };
     const Case cases[] = {
         {"none", {}, 0, 640, false, 0, 0},
-        {"three cells", {3, 4, 5}, 0, 640, true, 24, 48},
         {"a gap is inverted too", {3, 7}, 0, 640, true, 24, 64},
         {"marks left of the offset are not shown", {5, 12}, 10, 640, true, 16, 24},
-        {"all left of the offset", {2, 5}, 10, 640, false, 0, 0},
         {"cut at the text edge", {3, 12}, 0, 100, true, 24, 100},
         {"beyond the text edge only", {50}, 0, 100, false, 0, 0},
         {"the last cell", {131}, 0, 2000, true, 131 * 8, 132 * 8},
@@ -234,12 +179,10 @@ TEST(HorizontalScroll, EachCodeMovesTheOffsetAndNamesTheRepaint) {
         {"line right", HScrollCode::LineRight, 0, 10, 11, -1, R::RightEdge},
         {"line right at the range", HScrollCode::LineRight, 0, 52, 52, 0, R::None},
         {"page left", HScrollCode::PageLeft, 0, 90, 10, 0, R::All},  // the repaint does it all
-        {"page left stops at 0", HScrollCode::PageLeft, 0, 30, 0, 0, R::All},
         {"page left at 0", HScrollCode::PageLeft, 0, 0, 0, 0, R::None},
         {"page right stops at the range", HScrollCode::PageRight, 0, 10, 52, 0, R::All},
         {"thumb", HScrollCode::ThumbPosition, 10, 0, 10, -10, R::All},
         {"thumb held to the columns", HScrollCode::ThumbPosition, 500, 0, 131, -131, R::All},
-        {"thumb below 0", HScrollCode::ThumbPosition, -3, 4, 0, 4, R::All},
         {"thumb where it is", HScrollCode::ThumbPosition, 7, 7, 7, 0, R::None},
         {"tracking and the rest", HScrollCode::Other, 30, 7, 7, 0, R::None},
     };
@@ -253,32 +196,24 @@ TEST(HorizontalScroll, EachCodeMovesTheOffsetAndNamesTheRepaint) {
 }
 
 TEST(FontDialogLists, CharsetsSizesAndLabels) {
-    struct Name {
-        const char* name;
-        int value;
-    };
-    for (const Name& n : {Name{"Ansi", 0}, Name{"Default", 1}, Name{"Symbol", 2}, Name{"ShiftJIS", 128},
-                          Name{"OEM/DOS", 255}, Name{"Unknown", 1}, Name{"Latin", 1}, Name{"ansi", 1}, Name{"", 1}})
-        EXPECT_EQ(CharsetValue(n.name), n.value) << n.name;
-    for (const Name& n : {Name{"Ansi", 0}, Name{"Default", 1}, Name{"Symbol", 2}, Name{"ShiftJIS", 128},
-                          Name{"OEM/DOS", 255}, Name{"Unknown", 77}, Name{"Unknown", 3}})
-        EXPECT_STREQ(CharsetLabel(n.value), n.name) << n.value;
+    for (const CharsetName& c : kCharsets) {
+        EXPECT_EQ(CharsetValue(c.name), c.value);
+        EXPECT_STREQ(CharsetLabel(c.value), c.name);
+    }
+    EXPECT_EQ(CharsetValue("Unknown"), 1);
+    EXPECT_EQ(CharsetValue("ansi"), 1);
+    EXPECT_STREQ(CharsetLabel(77), "Unknown");
 
     // Raster sizes: cell height less internal leading, in points at the
     // screen's resolution, rounded; kept sorted without repeats.
-    EXPECT_EQ(RasterPointSize(16, 3, 96), 10);  // 9.75
-    EXPECT_EQ(RasterPointSize(12, 0, 96), 9);
+    EXPECT_EQ(RasterPointSize(16, 3, 96), 10);   // 9.75
     EXPECT_EQ(RasterPointSize(20, 2, 120), 11);  // 10.8
     std::vector<int> sizes;
     for (int p : {12, 9, 12, 10, 6}) AddSize(sizes, p);
     EXPECT_EQ(sizes, (std::vector<int>{6, 9, 10, 12}));
-
     EXPECT_EQ(SizeLabel(8), " 8");
-    EXPECT_EQ(SizeLabel(26), "26");
-    EXPECT_EQ(HeightForPoints(9, 96), -12);
     EXPECT_EQ(HeightForPoints(10, 96), -13);  // 13.33
     EXPECT_EQ(PointsForHeight(-12, 96), 9);
-    EXPECT_EQ(PointsForHeight(16, 96), 12);
 }
 
 }  // namespace
