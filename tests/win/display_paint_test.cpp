@@ -250,7 +250,7 @@ TEST(DisplaySelection, MarkedSpanIsInvertedAndModeThreeTogglesIt) {
     EXPECT_EQ(w.CellColours(3, 3), black);
 }
 
-TEST(DisplayScrolling, ALineFeedMovesTheRowsAndNothingAroundThem) {
+TEST(DisplayScrolling, RowsMoveAndNothingAroundThemIsLeftWrong) {
     DisplayWindow w(kTypeVt100Color, 80, 80);
     // Marks in the toolbar band and in the spare row below the page.
     const RECT marked[] = {{0, 0, w.width, kTextTop}, {0, w.CellY(24), w.width - 16, w.height - 32}};
@@ -265,6 +265,15 @@ TEST(DisplayScrolling, ALineFeedMovesTheRowsAndNothingAroundThem) {
     EXPECT_EQ(w.CellColours(0, 1), std::set<Colour>{0});
     EXPECT_EQ(w.Pixel(5, kTextTop - 1), MakeColour(0, 255, 0));
     EXPECT_EQ(w.Pixel(5, w.height - 33), MakeColour(0, 255, 0));
+    // A line deletion at row 5 passes the rows from the cursor down: what
+    // lands on row 4 is put right from the buffer by the next paint.
+    for (int r = 3; r <= 6; ++r) w.Put(r, 0, " ", static_cast<uint8_t>(0x70 | r));
+    w.view.display.ScrollPixels({0, w.CellY(5), w.width - 16, w.CellY(24)}, 0, -w.screen.cellHeight);
+    DeleteLines(w.screen, 5, 1);
+    w.view.display.RepaintRow(23);
+    DisplayWindow::Pump();
+    EXPECT_EQ(w.CellColours(0, 4), std::set<Colour>{kColourTable[4]});
+    EXPECT_EQ(w.CellColours(0, 5), std::set<Colour>{kColourTable[6]});
     // Chat mode repaints nothing but the divider along the top of row 12.
     w.chat = 1;
     w.PaintAll();

@@ -202,11 +202,20 @@ void GdiDisplay::FillBackground(const PixelRect& rect) {
 void GdiDisplay::ScrollPixels(const PixelRect& rect, int dx, int dy) {
     if (!view_.window || !view_.screen) return;
     const RECT r{rect.left, rect.top, rect.right, rect.bottom};
-    // What moves may land outside `rect` (a line feed moves the region's
-    // second row onto its first), but never on the toolbar, below the last
-    // row, or under the vertical scroll bar.
+    // Never onto the toolbar, below the last row or under the scroll bar.
     const RECT rows = RowsRect(view_, 0, Screen(view_).rows - 1);
     ScrollWindowEx(view_.window, dx, dy, &r, &rows, nullptr, nullptr, SW_INVALIDATE);
+    // Callers differ on whether pixels may leave `rect`: a line feed moves the
+    // region's second row onto its first, a line deletion must not touch the
+    // rows above the cursor. The band they land on outside `rect` is painted
+    // again from the buffer, which is right for both.
+    RECT landed = r;
+    if (dy < 0) landed = {r.left, r.top + dy, r.right, r.top};
+    if (dy > 0) landed = {r.left, r.bottom, r.right, r.bottom + dy};
+    if (dx < 0) landed = {r.left + dx, r.top, r.left, r.bottom};
+    if (dx > 0) landed = {r.right, r.top, r.right + dx, r.bottom};
+    RECT outside;
+    if ((dx || dy) && IntersectRect(&outside, &landed, &rows)) InvalidateRect(view_.window, &outside, FALSE);
 }
 
 void GdiDisplay::RepaintRow(int row) {
@@ -315,12 +324,22 @@ void CloseTerminalView(TerminalView& view) {
 
 // --- Painting ---------------------------------------------------------------
 
-void PaintScreen(TerminalView& view, HDC dc, int mode) {
+void PaintScreen(TerminalView& view, HDC dc, int mode, const RECT* update) {
     TerminalScreen& s = Screen(view);
-    const PaintPlan plan = PlanPaint(mode, s.rows, InChat(view));
+    PaintPlan plan = PlanPaint(mode, s.rows, InChat(view));
     if (plan.dividerOnly) {
         DrawDivider(view, dc);
         return;
+    }
+    if (update) {
+        // Rows outside the update region would be clipped away anyway; the
+        // overlay keeps to the same rows so that nothing is inverted twice.
+        const int first = std::max((static_cast<int>(update->top) - kTextTop) / CellH(view), 0);
+        const int last = (static_cast<int>(update->bottom) - 1 - kTextTop) / CellH(view);
+        plan.firstRow = std::max(plan.firstRow, first);
+        plan.lastRow = std::min(plan.lastRow, last);
+        plan.overlayFirst = std::max(plan.overlayFirst, first);
+        plan.overlayLast = std::min(plan.overlayLast, last);
     }
     GdiRowPainter painter(view, dc);
     const int right = TextRightOf(view);
@@ -344,17 +363,17 @@ void PaintNow(TerminalView& view, int mode) {
     if (mode == 0 || mode == 5) paint.Done(TextAreaRect(view));
 }
 
-void PaintPending(TerminalView& view, HDC dc) {
+void PaintPending(TerminalView& view, HDC dc, const RECT* update) {
     const int mode = view.paintMode;
     view.paintMode = 0;
-    if (dc && view.screen) PaintScreen(view, dc, mode);
+    if (dc && view.screen) PaintScreen(view, dc, mode, update);
 }
 
 void OnTerminalPaint(TerminalView& view) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(view.window, &ps);
     if (view.hasFocus) ::HideCaret(view.window);
-    PaintPending(view, dc);
+    PaintPending(view, dc, &ps.rcPaint);
     EndPaint(view.window, &ps);
     if (view.hasFocus) {
         MoveCaretToCursor(view);

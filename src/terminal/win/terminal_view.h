@@ -52,7 +52,8 @@ public:
     // The pixels of `rect` move by (dx, dy) as with ScrollWindow: they may
     // land outside `rect`, but only within the text rows, so the toolbar, the
     // bands below the page and the vertical scroll bar stay. What the move
-    // uncovers is invalidated for the next paint unless a row repaint covers it.
+    // uncovers, and where it landed outside `rect`, is painted again from the
+    // buffer by the next WM_PAINT unless a row repaint covers it first.
     void ScrollPixels(const PixelRect& rect, int dx, int dy) override;
     void RepaintRow(int row) override;
     void RepaintAll() override;
@@ -118,11 +119,12 @@ void CloseTerminalView(TerminalView& view);
 // 0), shows the caret at the cursor.
 void OnTerminalPaint(TerminalView& view);
 // For a caller with its own BeginPaint (and caret handling): paints by the
-// pending `paintMode` into `dc`, which then falls back to 0.
-void PaintPending(TerminalView& view, HDC dc);
+// pending `paintMode` into `dc`, which then falls back to 0; `update` is the
+// paint rectangle (rows outside it are skipped), null for everything.
+void PaintPending(TerminalView& view, HDC dc, const RECT* update);
 // The paint body: draws by `mode` into `dc` (0..6; see PlanPaint in
-// terminal/display_layout.h).
-void PaintScreen(TerminalView& view, HDC dc, int mode);
+// terminal/display_layout.h), within the rows of `update` when given.
+void PaintScreen(TerminalView& view, HDC dc, int mode, const RECT* update = nullptr);
 // Draws by `mode` into the window at once (e.g. mode 3 to toggle the
 // selection overlay before the marks change and again after).
 void PaintNow(TerminalView& view, int mode);
