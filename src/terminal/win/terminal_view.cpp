@@ -12,7 +12,9 @@ constexpr COLORREF kDividerRed = RGB(255, 0, 0);
 constexpr int kChatDividerRow = 12;
 
 TerminalScreen& Screen(TerminalView& v) { return *v.screen; }
-int TerminalTypeOf(const TerminalView& v) { return v.service ? static_cast<int>(v.service->TerminalType) : static_cast<int>(kTypeTty); }
+int TerminalTypeOf(const TerminalView& v) {
+    return v.service ? static_cast<int>(v.service->TerminalType) : static_cast<int>(kTypeTty);
+}
 bool InChat(const TerminalView& v) { return v.chatMode && *v.chatMode; }
 int CellW(const TerminalView& v) { return std::max<int>(v.screen->cellWidth, 1); }
 int CellH(const TerminalView& v) { return std::max<int>(v.screen->cellHeight, 1); }
@@ -408,11 +410,11 @@ void SetupFont(TerminalView& view) {
     LogFont& record = view.service->TerminalFont;
     // A record that names no face (a zeroed service) takes the font in use.
     if (!NamesAFont(record)) record = view.fontRecord;
-    if (view.service->ResizeMode == 2) {
-        const SIZE c = ClientSize(view);
-        const FontFit fit = FontForWindow(c.cx, c.cy, Screen(view).rows);
-        record.lfHeight = std::max(fit.height, 1);
-        record.lfWidth = std::max(fit.width, 1);
+    const FontFit fit = FontForWindow(ClientSize(view).cx, ClientSize(view).cy, Screen(view).rows);
+    // A window with no room for text yet (minimised, not laid out) keeps the font.
+    if (view.service->ResizeMode == 2 && fit.height > 0 && fit.width > 0) {
+        record.lfHeight = fit.height;
+        record.lfWidth = fit.width;
     }
     if (!MakeFont(view, record)) return;
     UpdateHorizontalBar(view);
