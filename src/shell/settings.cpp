@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
 
 #include "platform/ui.h"
@@ -45,7 +46,9 @@ int MemoryProfileStore::GetInt(const char* key, int fallback) {
     reads.emplace_back(key);
     auto it = values_.find(key);
     if (it == values_.end() || it->second.empty()) return fallback;
-    return static_cast<int>(std::strtol(it->second.c_str(), nullptr, 10));
+    // As GetProfileIntA: the 32 low bits, so "%u" values above INT_MAX come
+    // back whole when read as unsigned.
+    return static_cast<int>(static_cast<uint32_t>(std::strtoll(it->second.c_str(), nullptr, 10)));
 }
 
 bool MemoryProfileStore::WriteString(const char* key, const char* value) {

@@ -1,35 +1,25 @@
 // Drives modal dialogs from inside their own message loop: a thread timer
-// looks for the next expected dialog of this thread and acts on it, the way a
-// user would (setting fields, clicking buttons).
+// waits for each expected dialog of this thread and acts on it as a user
+// would. Also the stand-in main window the dialogs are owned by.
 #pragma once
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
 
-namespace palvex::testing {
+#include "shell/win/dialog_libraries.h"
+#include "shell/win/message_dialog.h"
 
-struct DialogStep {
-    const char* className;  // "bordlg_gray" for our templates, "#32770" for MessageBoxA
-    const char* title;
-    std::function<void(HWND)> act;
-};
+namespace palvex::testing {
 
 inline std::string WindowText(HWND window) {
     char text[4096] = {};
     GetWindowTextA(window, text, sizeof text);
     return text;
-}
-
-inline std::string ClassOf(HWND window) {
-    char name[64] = {};
-    GetClassNameA(window, name, sizeof name);
-    return name;
 }
 
 // Named callbacks: a lambda does not convert to the stdcall pointer on i686.
@@ -38,7 +28,7 @@ inline BOOL CALLBACK CollectText(HWND child, LPARAM out) {
     return TRUE;
 }
 
-// The texts of all controls of a dialog, for boxes whose ids we do not own.
+// The texts of all controls, for the system box whose ids are not ours.
 inline std::vector<std::string> ChildTexts(HWND dialog) {
     std::vector<std::string> texts;
     EnumChildWindows(dialog, &CollectText, reinterpret_cast<LPARAM>(&texts));
@@ -49,6 +39,12 @@ inline void Click(HWND dialog, int id) {
     PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
 }
 
+struct DialogStep {
+    const char* className;  // "bordlg_gray" for the templates, "#32770" for the system box
+    const char* title;
+    std::function<void(HWND)> act;
+};
+
 class DialogScript {
 public:
     explicit DialogScript(std::vector<DialogStep> steps) : steps_(std::move(steps)) {
@@ -58,66 +54,87 @@ public:
     ~DialogScript() {
         KillTimer(nullptr, timer_);
         current_ = nullptr;
-        EXPECT_EQ(steps_.size(), next_) << "steps left undone; waiting for \"" << Waiting() << '"';
+        EXPECT_EQ(steps_.size(), next_) << "a dialog never appeared";
     }
-    DialogScript(const DialogScript&) = delete;
-    DialogScript& operator=(const DialogScript&) = delete;
 
 private:
-    std::string Waiting() const { return next_ < steps_.size() ? steps_[next_].title : ""; }
-
-    struct Search {
-        const DialogStep* step;
-        HWND found;
-    };
-
-    static BOOL CALLBACK Match(HWND window, LPARAM param) {
-        auto* search = reinterpret_cast<Search*>(param);
-        if (IsWindowVisible(window) && IsWindowEnabled(window) && ClassOf(window) == search->step->className &&
-            WindowText(window) == search->step->title) {
-            search->found = window;
-            return FALSE;
+    static BOOL CALLBACK Visit(HWND window, LPARAM param) {
+        auto* self = reinterpret_cast<DialogScript*>(param);
+        char cls[64] = {};
+        GetClassNameA(window, cls, sizeof cls);
+        if (self->giveUp_) {
+            if (std::string(cls) == "bordlg_gray" || std::string(cls) == "#32770") EndDialog(window, -2);
+            return TRUE;
         }
-        return TRUE;
+        const DialogStep& step = self->steps_[self->next_];
+        if (!IsWindowVisible(window) || !IsWindowEnabled(window) || step.className != std::string(cls) ||
+            WindowText(window) != step.title)
+            return TRUE;
+        self->found_ = window;
+        return FALSE;
     }
 
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
         DialogScript* self = current_;
-        if (!self || self->busy_) return;
-        if (self->next_ >= self->steps_.size()) return;
-        Search search{&self->steps_[self->next_], nullptr};
-        EnumThreadWindows(GetCurrentThreadId(), &DialogScript::Match, reinterpret_cast<LPARAM>(&search));
-        if (!search.found) {
-            // A dialog that never comes would hang the test in its modal
-            // loop; end whatever is open instead.
-            if (++self->idleTicks_ > 300) self->Abandon();
-            return;
-        }
-        self->idleTicks_ = 0;
-        self->busy_ = true;
-        const DialogStep& step = self->steps_[self->next_++];
-        step.act(search.found);
-        self->busy_ = false;
-    }
-
-    void Abandon() {
-        ADD_FAILURE() << "no dialog \"" << Waiting() << "\" appeared";
-        next_ = steps_.size();
-        EnumThreadWindows(GetCurrentThreadId(), &DialogScript::EndAny, 0);
-    }
-
-    static BOOL CALLBACK EndAny(HWND window, LPARAM) {
-        const std::string cls = ClassOf(window);
-        if (cls == "bordlg_gray" || cls == "#32770") EndDialog(window, -2);
-        return TRUE;
+        if (!self || self->next_ >= self->steps_.size() || self->acting_) return;
+        // A dialog that never comes would hang the test in its modal loop.
+        self->giveUp_ = ++self->ticks_ > 300;
+        self->found_ = nullptr;
+        EnumThreadWindows(GetCurrentThreadId(), &DialogScript::Visit, reinterpret_cast<LPARAM>(self));
+        if (!self->found_) return;
+        self->ticks_ = 0;
+        self->acting_ = true;
+        self->steps_[self->next_++].act(self->found_);
+        self->acting_ = false;
     }
 
     static inline DialogScript* current_ = nullptr;
     std::vector<DialogStep> steps_;
     size_t next_ = 0;
-    int idleTicks_ = 0;
-    bool busy_ = false;
+    int ticks_ = 0;
+    bool giveUp_ = false, acting_ = false;
+    HWND found_ = nullptr;
     UINT_PTR timer_ = 0;
+};
+
+// A main window with the dialog libraries loaded; it keeps the commands
+// posted to it.
+class ShellDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = &ShellDialogTest::MainProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "PalvexShellTestMain";
+        RegisterClassA(&wc);
+        commands().clear();
+        main_ = CreateWindowA(wc.lpszClassName, "Palvex32-Dialup", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
+                              nullptr, wc.hInstance, nullptr);
+        ASSERT_TRUE(LoadDialogLibraries(main_));
+        SetMessageMainWindow(main_);
+    }
+    void TearDown() override {
+        SetMessageMainWindow(nullptr);
+        UnloadDialogLibraries();
+        DestroyWindow(main_);
+        Pump();
+    }
+    static void Pump() {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    }
+    static std::vector<WPARAM>& commands() {
+        static std::vector<WPARAM> list;
+        return list;
+    }
+
+    HWND main_ = nullptr;
+
+private:
+    static LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_COMMAND) commands().push_back(wParam);
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
 };
 
 }  // namespace palvex::testing
