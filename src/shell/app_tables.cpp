@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "shell/command_ids.h"
+#include "shell/string_ids.h"
 
 namespace palvex {
 
@@ -40,22 +41,54 @@ struct Hint {
 };
 
 constexpr Hint kHints[] = {
-    {kCmdPhonebook, 49},      {kCmdHelpContents, 50},    {kCmdPrintBuffer, 51},
-    {kCmdExit, 52},           {kCmdHangup, 53},          {kCmdToMsDos, 54},
-    {kCmdModemSetting, 55},   {kCmdPrintLogfile, 56},    {kCmdCaptureSession, 57},
-    {kCmdProtocol, 58},       {kCmdReceive, 59},         {kCmdSend, 60},
-    {kCmdPrintSetup, 61},     {kCmdDefaultDir, 62},      {kCmdChat, 63},
-    {kCmdColor, 64},          {kCmdUudecode, 65},        {kCmdUuencode, 66},
-    {kCmdAbout, 68},          {kCmdViewRealtime, 69},    {kCmdViewOffline, 70},
-    {kCmdCopy, 71},           {kCmdTransmit, 72},        {kCmdClearBuffer, 73},
-    {kCmdScriptExecute, 74},  {kCmdScriptCheck, 75},     {kCmdScriptEdit, 76},
-    {kCmdFonts, 77},          {kCmdTerminalPrefs, 78},   {kCmdKeyboard, 79},
-    {kCmdModemPort, 80},      {kCmdCommStatus, 81},      {kCmdBreak, 82},
-    {kCmdAnswer, 83},         {kScSize, 84},             {kScMaximize, 85},
-    {kScMinimize, 86},        {kScClose, 87},            {kScRestore, 88},
-    {kScTaskList, 89},        {kScMove, 90},             {kCmdUnixToDos, 102},
-    {kCmdDosToUnix, 103},     {kCmdCommParameters, 106}, {kCmdResetTerm, 113},
-    {kCmdCopyPrinter, 115},   {kCmdSelectAll, 116},      {kCmdPrintTransparent, 117},
+    {kCmdPhonebook, str::kStrHintPhonebook},
+    {kCmdHelpContents, str::kStrHintHelp},
+    {kCmdPrintBuffer, str::kStrHintPrintBuffer},
+    {kCmdExit, str::kStrHintExit},
+    {kCmdHangup, str::kStrHintHangup},
+    {kCmdToMsDos, str::kStrHintMsDos},
+    {kCmdModemSetting, str::kStrHintModemSetting},
+    {kCmdPrintLogfile, str::kStrHintPrintLogfile},
+    {kCmdCaptureSession, str::kStrHintCapture},
+    {kCmdProtocol, str::kStrHintProtocol},
+    {kCmdReceive, str::kStrHintReceive},
+    {kCmdSend, str::kStrHintSend},
+    {kCmdPrintSetup, str::kStrHintPrintSetup},
+    {kCmdDefaultDir, str::kStrHintDefaultDir},
+    {kCmdChat, str::kStrHintChat},
+    {kCmdColor, str::kStrHintColor},
+    {kCmdUudecode, str::kStrHintUudecode},
+    {kCmdUuencode, str::kStrHintUuencode},
+    {kCmdAbout, str::kStrHintAbout},
+    {kCmdViewRealtime, str::kStrHintViewRealtime},
+    {kCmdViewOffline, str::kStrHintViewOffline},
+    {kCmdCopy, str::kStrHintCopy},
+    {kCmdTransmit, str::kStrHintTransmit},
+    {kCmdClearBuffer, str::kStrHintClearBuffer},
+    {kCmdScriptExecute, str::kStrHintScriptExecute},
+    {kCmdScriptCheck, str::kStrHintScriptCheck},
+    {kCmdScriptEdit, str::kStrHintScriptEdit},
+    {kCmdFonts, str::kStrHintFonts},
+    {kCmdTerminalPrefs, str::kStrHintTerminalPrefs},
+    {kCmdKeyboard, str::kStrHintKeyboard},
+    {kCmdModemPort, str::kStrHintModemPort},
+    {kCmdCommStatus, str::kStrHintCommStatus},
+    {kCmdBreak, str::kStrHintBreak},
+    {kCmdAnswer, str::kStrHintAnswer},
+    {kScSize, str::kStrHintSysSize},
+    {kScMaximize, str::kStrHintSysMaximize},
+    {kScMinimize, str::kStrHintSysMinimize},
+    {kScClose, str::kStrHintSysClose},
+    {kScRestore, str::kStrHintSysRestore},
+    {kScTaskList, str::kStrHintSysTaskList},
+    {kScMove, str::kStrHintSysMove},
+    {kCmdUnixToDos, str::kStrHintUnixToDos},
+    {kCmdDosToUnix, str::kStrHintDosToUnix},
+    {kCmdCommParameters, str::kStrHintCommParameters},
+    {kCmdResetTerm, str::kStrHintResetTerm},
+    {kCmdCopyPrinter, str::kStrHintCopyPrinter},
+    {kCmdSelectAll, str::kStrHintSelectAll},
+    {kCmdPrintTransparent, str::kStrHintPrintTransparent},
 };
 
 }  // namespace
@@ -80,33 +113,6 @@ ShellLayout LayoutChildren(int w, int h) {
     l.sizeBox = {w - kBarThickness, h - 2 * kBarThickness, w, h - kBarThickness};
     l.status = {0, h - kStatusHeight, w, h};
     return l;
-}
-
-int VisibleColumns(int clientWidth, int cellWidth, int columns, int hOffset) {
-    if (cellWidth <= 0) return 0;
-    const int fit = std::max(0, clientWidth - kBarThickness) / cellWidth;
-    return std::max(0, std::min(fit, columns - hOffset));
-}
-
-int HorizontalRange(int clientWidth, int cellWidth, int columns) {
-    if (cellWidth <= 0) return 0;
-    const int fit = std::max(0, clientWidth - kBarThickness) / cellWidth;
-    return std::max(0, columns - fit);
-}
-
-int RowsForClientHeight(int clientHeight, int cellHeight) {
-    if (cellHeight <= 0) return 0;
-    return (clientHeight - kBandsAroundText) / cellHeight - 1;
-}
-
-TrackHeights TrackHeightsFor(int resizeOption, int frame, int cellHeight, int rows) {
-    TrackHeights t;
-    if (resizeOption == kResizeTerm) {
-        t.minHeight = frame + 25 * cellHeight + kBandsAroundText;
-    } else if (resizeOption == kResizeNone) {
-        t.minHeight = t.maxHeight = frame + (rows + 1) * cellHeight + kBandsAroundText;
-    }
-    return t;
 }
 
 std::string FormatOnlineClock(uint32_t elapsedMs) {

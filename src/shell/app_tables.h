@@ -35,11 +35,6 @@ inline constexpr const char* kWordConnected = "Connected";
 inline constexpr const char* kWordOffline = "Offline";
 inline constexpr const char* kClockZero = "00:00:00";
 
-// Message string ids the shell shows.
-inline constexpr int kStrHangUpFirstMsg = 10;
-inline constexpr int kStrFailedToConnect = 105;
-inline constexpr int kStrCarrierLoss = 110;
-
 struct ToolbarButton {
     int id;
     const char* bitmap;  // resource name
@@ -74,24 +69,6 @@ struct ShellLayout {
     PixelRect toolbar, vscroll, hscroll, sizeBox, status;
 };
 ShellLayout LayoutChildren(int w, int h);
-
-// Whole cells that fit in the text area, at most the columns not scrolled off.
-int VisibleColumns(int clientWidth, int cellWidth, int columns, int hOffset);
-// Horizontal scroll range: columns that do not fit, not below 0.
-int HorizontalRange(int clientWidth, int cellWidth, int columns);
-// Page rows for the resize option "Term": (height - 86) / cell height - 1.
-int RowsForClientHeight(int clientHeight, int cellHeight);
-
-// Resize options of the service record.
-enum ResizeOption : int { kResizeNone = 0, kResizeTerm = 1, kResizeFont = 2 };
-
-// Tracking heights for WM_GETMINMAXINFO; `frame` is F, the system metrics sum
-// taken once at creation. Zero means "leave the system's value".
-struct TrackHeights {
-    int minHeight = 0;
-    int maxHeight = 0;
-};
-TrackHeights TrackHeightsFor(int resizeOption, int frame, int cellHeight, int rows);
 
 // "hh:mm:ss" of the time since the connection; hours are not wrapped.
 std::string FormatOnlineClock(uint32_t elapsedMs);

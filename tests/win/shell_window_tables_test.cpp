@@ -111,45 +111,6 @@ TEST(Layout, ChildrenTileTheBandsAroundTheText) {
     }
 }
 
-TEST(Layout, VisibleColumnsAndHorizontalRange) {
-    const struct {
-        int width, cell, columns, offset, visible, range;
-    } cases[] = {
-        {16 + 80 * 8, 8, 80, 0, 80, 0},     // exactly fits
-        {16 + 80 * 8, 8, 132, 0, 80, 52},   // wide terminal scrolls
-        {16 + 80 * 8, 8, 132, 60, 72, 52},  // no more than is left of the line
-        {16 + 80 * 8 + 7, 8, 80, 0, 80, 0}, // a partial cell does not count
-        {2000, 7, 132, 0, 132, 0},
-        {10, 8, 80, 0, 0, 80},              // narrower than the scroll bar
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(c.visible, VisibleColumns(c.width, c.cell, c.columns, c.offset)) << c.width << " " << c.offset;
-        EXPECT_EQ(c.range, HorizontalRange(c.width, c.cell, c.columns)) << c.width;
-    }
-}
-
-TEST(Tracking, ResizeOptionsLimitTheHeight) {
-    const int frame = 40, cell = 14;
-    const TrackHeights none = TrackHeightsFor(kResizeNone, frame, cell, 24);
-    EXPECT_EQ(frame + 25 * cell + 86, none.minHeight);
-    EXPECT_EQ(none.minHeight, none.maxHeight);
-    EXPECT_EQ(frame + 41 * cell + 86, TrackHeightsFor(kResizeNone, frame, cell, 40).maxHeight);
-
-    const TrackHeights term = TrackHeightsFor(kResizeTerm, frame, cell, 40);
-    EXPECT_EQ(frame + 25 * cell + 86, term.minHeight);
-    EXPECT_EQ(0, term.maxHeight);
-
-    const TrackHeights font = TrackHeightsFor(kResizeFont, frame, cell, 24);
-    EXPECT_EQ(0, font.minHeight);
-    EXPECT_EQ(0, font.maxHeight);
-}
-
-TEST(Tracking, TermRowsFollowTheClientHeight) {
-    EXPECT_EQ(24, RowsForClientHeight(86 + 25 * 14, 14));
-    EXPECT_EQ(24, RowsForClientHeight(86 + 25 * 14 + 13, 14));
-    EXPECT_EQ(25, RowsForClientHeight(86 + 26 * 14, 14));
-}
-
 TEST(OnlineClock, HoursMinutesSecondsOfTwoDigits) {
     const struct {
         uint32_t ms;

@@ -1,5 +1,5 @@
 // The Win32 adapters under Wine: the DCB and COMSTAT copies, the backend's
-// behaviour without a device, the string table and menu, and the main window.
+// behaviour without a device, the string table and the menu.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -8,7 +8,7 @@
 
 #include "comm/win/win32_port.h"
 #include "platform/win/win_ui.h"
-#include "shell/win/main_window.h"
+#include "shell/command_ids.h"
 
 namespace palvex {
 namespace {
@@ -109,62 +109,10 @@ TEST(Resources, TheFileMenuHasExitAsCommand11) {
     ASSERT_NE(nullptr, menu);
     HMENU file = GetSubMenu(menu, 0);
     ASSERT_NE(nullptr, file);
-    EXPECT_EQ(static_cast<UINT>(kCmdExit), GetMenuItemID(file, 0));
     char text[32] = {};
-    GetMenuStringA(file, 0, text, sizeof text, MF_BYPOSITION);
+    GetMenuStringA(file, kCmdExit, text, sizeof text, MF_BYCOMMAND);
     EXPECT_STREQ("E&xit", text);
     DestroyMenu(menu);
-}
-
-class MainWindowTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { ASSERT_TRUE(RegisterMainWindowClass(ThisModule())); }
-    static void TearDownTestSuite() { UnregisterClassA(kMainClassName, ThisModule()); }
-
-    void SetUp() override {
-        window_ = CreateMainWindow(ThisModule(), SW_HIDE);
-        ASSERT_NE(nullptr, window_);
-    }
-    void TearDown() override {
-        if (IsWindow(window_)) DestroyWindow(window_);
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        }
-    }
-
-    HWND window_ = nullptr;
-};
-
-TEST_F(MainWindowTest, HasTheTitleAndTheFileMenu) {
-    char title[64] = {};
-    GetWindowTextA(window_, title, sizeof title);
-    EXPECT_STREQ("Palvex32-Dialup", title);
-    EXPECT_NE(nullptr, GetMenu(window_));
-}
-
-TEST_F(MainWindowTest, ErasingPaintsTheWholeAreaBlack) {
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, 64, 64);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    RECT all{0, 0, 64, 64};
-    FillRect(memory, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    MoveWindow(window_, 0, 0, 200, 200, FALSE);
-
-    EXPECT_NE(0, SendMessageA(window_, WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory), 0));
-    EXPECT_EQ(RGB(0, 0, 0), GetPixel(memory, 0, 0));
-    EXPECT_EQ(RGB(0, 0, 0), GetPixel(memory, 63, 63));
-
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-}
-
-TEST_F(MainWindowTest, ExitCommandClosesTheWindowAndEndsTheLoop) {
-    PostMessageA(window_, WM_COMMAND, kCmdExit, 0);
-    EXPECT_EQ(0, RunMessageLoop());
-    EXPECT_FALSE(IsWindow(window_));
 }
 
 }  // namespace

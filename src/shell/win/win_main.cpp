@@ -2,12 +2,18 @@
 // WinMain inside a static library is not reliably picked up by the linker.
 #include <windows.h>
 
+#include <memory>
+
+#include "shell/win/app.h"
 #include "shell/win/main_window.h"
+#include "shell/win/splash.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showState) {
     // Later commands compare their arguments in upper case only.
     CharUpperA(commandLine);
     if (!previous && !palvex::RegisterMainWindowClass(instance)) return 0;
-    if (!palvex::CreateMainWindow(instance, showState)) return 0;
-    return palvex::RunMessageLoop();
+    palvex::ShowSplash(instance);
+    auto app = std::make_unique<palvex::App>(instance);
+    if (!palvex::CreateMainWindow(*app, showState)) return 0;
+    return app->loop.Run();
 }

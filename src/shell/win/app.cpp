@@ -1,0 +1,22 @@
+#include "shell/win/app.h"
+
+namespace palvex {
+
+App::App(HINSTANCE instance, Ui* uiOverride)
+    : Instance(instance),
+      CurrentService(DefaultServiceEntry()),
+      winUi(instance),
+      ui(uiOverride ? *uiOverride : static_cast<Ui&>(winUi)),
+      loop(&pump.SessionDialog),
+      disconnector(*this),
+      session{CurrentService, port, pump, screen, modes, ui, loop} {
+    port.handle = &device;
+    session.disconnector = &disconnector;
+}
+
+App::~App() {
+    if (MainWindow && IsWindow(MainWindow)) DestroyWindow(MainWindow);
+    if (device.IsOpen()) device.Close();
+}
+
+}  // namespace palvex

@@ -1,0 +1,46 @@
+// Empty until the subsystems arrive; see pending_commands.h.
+#include "shell/win/pending_commands.h"
+
+namespace palvex {
+void OpenPhoneBook(App&) {}
+void OpenPrintSetup(App&) {}
+void PrintBuffer(App&) {}
+void PrintLogfile(App&) {}
+void PrintSelection(App&) {}
+void CopySelection(App&) {}
+void TransmitClipboard(App&) {}
+void SelectAll(App&) {}
+void ToggleCapture(App&) {}
+void ApplyServiceCapture(App&) {}
+void CloseCapture(App&) {}
+void MouseSelection(App&, UINT, WPARAM, LPARAM) {}
+void OpenModemSettings(App&) {}
+void OpenModemPort(App&) {}
+void OpenDialDialog(App&) {}
+void ReleaseDialBuffer(App&) {}
+void StartModemHangUp(App&) {}
+void HangUpEscapeTimer(App&) {}
+void HangUpCommandTimer(App&) {}
+void HangUpCloseTimer(App&) {}
+void OpenCommParameters(App&) {}
+void OpenCommStatus(App&) {}
+void OpenTerminalPrefs(App&) {}
+void OpenKeymapEditor(App&) {}
+void LoadServiceKeymap(App&) {}
+bool TranslateKey(App&, int, bool) { return false; }
+void SetTransferDefaults(App&) {}
+void OpenProtocolSettings(App&) {}
+void StartReceive(App&) {}
+void StartSend(App&) {}
+void ReleaseTransferResources(App&) {}
+void ZmodemTimer(App&, int) {}
+void ExecuteScript(App&, const char*) {}
+void CheckScriptSyntax(App&) {}
+void StartScript(App&) {}
+void Uuencode(App&) {}
+void Uudecode(App&) {}
+void ConvertUnixToDos(App&) {}
+void ConvertDosToUnix(App&) {}
+void EndTransparentPrint(App&) {}
+
+}  // namespace palvex

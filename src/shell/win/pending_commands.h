@@ -1,0 +1,82 @@
+// Entries of the main window into subsystems that are not written yet: one per
+// command or event, each named after what it will do. Until a later change
+// fills one in, it does nothing the user can see and reports nothing done.
+#pragma once
+
+#include <windows.h>
+
+namespace palvex {
+
+struct App;
+
+// Phone book (400): the dialog, and on its Dial result timer 3 (or the script
+// command with the service's script).
+void OpenPhoneBook(App& app);
+
+// Printing.
+void OpenPrintSetup(App& app);        // 15
+void PrintBuffer(App& app);           // 12
+void PrintLogfile(App& app);          // 404
+void PrintSelection(App& app);        // 111
+
+// Session capture and the clipboard.
+void CopySelection(App& app);         // 141
+void TransmitClipboard(App& app);     // 142
+void SelectAll(App& app);             // 112
+void ToggleCapture(App& app);         // 1005
+// Capture as the current service asks for at connection.
+void ApplyServiceCapture(App& app);
+// Flush and close the capture file (hang-up).
+void CloseCapture(App& app);
+// Mouse selection: WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN.
+void MouseSelection(App& app, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Modem, dialing and hang-up.
+void OpenModemSettings(App& app);     // 301
+void OpenModemPort(App& app);         // 1008
+void OpenDialDialog(App& app);        // timer 2
+void ReleaseDialBuffer(App& app);
+// The escape-sequence hang-up while carrier is up (timers 15, 4 and 11).
+void StartModemHangUp(App& app);
+void HangUpEscapeTimer(App& app);     // timer 15
+void HangUpCommandTimer(App& app);    // timer 4
+void HangUpCloseTimer(App& app);      // timer 11
+
+// Communication dialogs.
+void OpenCommParameters(App& app);    // 304
+void OpenCommStatus(App& app);        // 3100
+
+// Terminal preferences and keyboard.
+void OpenTerminalPrefs(App& app);     // 302
+void OpenKeymapEditor(App& app);      // 1
+// The keymap of the current terminal type, loaded on every connect.
+void LoadServiceKeymap(App& app);
+// Keyboard translation of a key going down or up; true when the key was
+// translated (its WM_CHAR is then dropped).
+bool TranslateKey(App& app, int virtualKey, bool keyDown);
+
+// File transfer.
+void SetTransferDefaults(App& app);
+void OpenProtocolSettings(App& app);  // 2001
+void StartReceive(App& app);          // 2000
+void StartSend(App& app);             // 2003
+// Frees what a finished transfer held (the Kermit buffer, the file list).
+void ReleaseTransferResources(App& app);
+// ZMODEM time-outs (timers 23 and 26).
+void ZmodemTimer(App& app, int timerId);
+
+// Scripts. `path` is null when the user is to pick the file.
+void ExecuteScript(App& app, const char* path);   // 102
+void CheckScriptSyntax(App& app);                 // 104
+void StartScript(App& app);
+
+// Utilities.
+void Uuencode(App& app);              // 3008
+void Uudecode(App& app);              // 3009
+void ConvertUnixToDos(App& app);      // 2
+void ConvertDosToUnix(App& app);      // 3
+
+// Transparent print: the printer controller in progress is ended and printed.
+void EndTransparentPrint(App& app);
+
+}  // namespace palvex
