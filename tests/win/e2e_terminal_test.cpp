@@ -1,12 +1,11 @@
 // End to end: the real main window with its COM1 connection, the receive pump,
 // the emulator and the painter, against the host of e2e_terminal_driver.py on
-// the other end of a pty. Run only by that driver, which also takes the
-// screenshot while the screen stands complete.
+// the other end of a pty. Run only by that driver, which takes the screenshot
+// while the screen stands complete.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -15,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "comm/pump.h"
 #include "platform/ui.h"
 #include "shell/command_ids.h"
 #include "shell/win/app.h"
@@ -24,126 +22,101 @@
 namespace palvex {
 namespace {
 
-constexpr int kColumns = 132;
-constexpr int kRows = 24;
-constexpr DWORD kScreenDeadlineMs = 120000;
-constexpr UINT_PTR kProbeTimer = 1;
-
-// The driver's folder as a path Wine's programs can open.
-std::string ExchangeDir() {
-    const char* dir = std::getenv("PALVEX_E2E_DIR");
-    std::string path = dir ? dir : "";
-    if (!path.empty() && path[0] == '/') {
-        path = "Z:" + path;
-        for (char& c : path)
-            if (c == '/') c = '\\';
-    }
-    return path;
-}
+constexpr int kColumns = 132, kRows = 24;
+constexpr DWORD kDeadlineMs = 120000;
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-struct Expected {
-    std::vector<std::string> text;   // 24 rows of 132 characters
-    std::vector<std::string> attrs;  // 24 rows of 132 two-digit cells, ".." for any
+// The driver's folder, as Wine's programs see it through drive Z:.
+std::string ExchangeDir() {
+    std::string path = std::getenv("PALVEX_E2E_DIR") ? std::getenv("PALVEX_E2E_DIR") : "";
+    if (!path.empty() && path[0] == '/') path = "Z:" + path;
+    for (char& c : path) c = c == '/' ? '\\' : c;
+    return path;
+}
+
+// expected.txt: 24 rows of text, then 24 rows of 132 two-digit attributes
+// ("..": any).
+struct Screen {
+    std::vector<std::string> text, attrs;
 };
 
-Expected ReadExpected(const std::string& path) {
-    Expected e;
+Screen ReadExpected(const std::string& path) {
+    Screen e;
     std::ifstream in(path);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (e.text.size() < kRows)
-            e.text.push_back(line);
-        else
-            e.attrs.push_back(line);
-    }
+    for (std::string line; std::getline(in, line);) (e.text.size() < kRows ? e.text : e.attrs).push_back(line);
     return e;
 }
 
-std::string RowText(TerminalScreen& s, int row) {
-    const ScreenLine& line = LineAt(s, row);
-    std::string text(kColumns, ' ');
-    for (int c = 0; c < kColumns && c < line.length; ++c) text[c] = static_cast<char>(line.text[c]);
-    return text;
-}
-
-// Cells whose attribute differs from what the host asked for, as "row,col".
-std::vector<std::string> AttributeMismatches(TerminalScreen& s, const Expected& e) {
-    std::vector<std::string> wrong;
-    for (int r = 0; r < kRows && r < static_cast<int>(e.attrs.size()); ++r) {
-        const uint8_t* attrs = AttrAt(s, r);
+Screen Shown(TerminalScreen& s) {
+    Screen got;
+    for (int r = 0; r < kRows; ++r) {
+        const ScreenLine& line = LineAt(s, r);
+        std::string text(kColumns, ' '), attrs;
         for (int c = 0; c < kColumns; ++c) {
-            const std::string cell = e.attrs[r].substr(2 * c, 2);
-            if (cell == "..") continue;
-            if (std::strtoul(cell.c_str(), nullptr, 16) != attrs[c]) {
-                char where[64];
-                std::snprintf(where, sizeof where, "%d,%d: %02x not %s", r + 1, c + 1, attrs[c], cell.c_str());
-                wrong.push_back(where);
-            }
+            if (c < line.length) text[c] = static_cast<char>(line.text[c]);
+            char cell[3];
+            std::snprintf(cell, sizeof cell, "%02x", AttrAt(s, r)[c]);
+            attrs += cell;
         }
+        got.text.push_back(text);
+        got.attrs.push_back(attrs);
     }
-    return wrong;
+    return got;
 }
 
-bool ScreenMatches(TerminalScreen& s, const Expected& e) {
-    for (int r = 0; r < kRows; ++r)
-        if (RowText(s, r) != e.text[r]) return false;
-    return AttributeMismatches(s, e).empty();
+// Rows that differ, with ".." cells of the expectation matching anything.
+std::vector<std::string> Differences(const Screen& want, const Screen& got) {
+    std::vector<std::string> rows;
+    for (int r = 0; r < kRows; ++r) {
+        bool same = want.text[r] == got.text[r];
+        for (size_t i = 0; same && i < want.attrs[r].size(); i += 2)
+            same = want.attrs[r].compare(i, 2, "..") == 0 || want.attrs[r].compare(i, 2, got.attrs[r], i, 2) == 0;
+        if (!same) rows.push_back("row " + std::to_string(r + 1) + ": " + got.text[r] + "\n  " + got.attrs[r]);
+    }
+    return rows;
 }
 
-// Watches the session from inside the running pump (it dispatches this
-// window's timer): once the screen is complete it asks for the picture, and
-// once that is taken it hangs up, which ends the pump.
+// Watches from inside the running pump, which dispatches its timer: once the
+// screen is complete it asks for the picture, once that is taken it hangs up.
 struct Probe {
-    App* app = nullptr;
-    const Expected* expected = nullptr;
+    App* app;
+    const Screen* want;
     std::string dir;
-    DWORD start = 0;
-    bool screenReady = false;
-    bool timedOut = false;
-    bool hungUp = false;
+    DWORD start = GetTickCount();
+    bool complete = false, hungUp = false;
 
-    void Tick() {
-        if (hungUp) return;
-        if (!screenReady && ScreenMatches(app->screen, *expected)) {
-            screenReady = true;
-            std::ofstream(dir + "\\screen-ready") << "ready\n";
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<Probe*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        if (message != WM_TIMER || !self || self->hungUp) return DefWindowProcA(window, message, wParam, lParam);
+        if (!self->complete && Differences(*self->want, Shown(self->app->screen)).empty()) {
+            self->complete = true;
+            std::ofstream(self->dir + "\\screen-ready") << "ready\n";
         }
-        const bool shotTaken = screenReady && Exists(dir + "\\shot-done");
-        timedOut = GetTickCount() - start > kScreenDeadlineMs;
-        if (shotTaken || timedOut) {
-            hungUp = true;
-            PostMessageA(app->MainWindow, WM_COMMAND, kCmdHangup, 0);
+        if ((self->complete && Exists(self->dir + "\\shot-done")) || GetTickCount() - self->start > kDeadlineMs) {
+            self->hungUp = true;
+            PostMessageA(self->app->MainWindow, WM_COMMAND, kCmdHangup, 0);
         }
-    }
-};
-
-LRESULT CALLBACK ProbeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_TIMER) {
-        reinterpret_cast<Probe*>(GetWindowLongPtrA(window, GWLP_USERDATA))->Tick();
         return 0;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
+};
 
 TEST(EndToEnd, AColourScreenOf132ColumnsArrivesOnCom1AndIsShown) {
     const std::string dir = ExchangeDir();
     ASSERT_FALSE(dir.empty()) << "run this through e2e_terminal_driver.py";
-    const Expected expected = ReadExpected(dir + "\\expected.txt");
-    ASSERT_EQ(static_cast<size_t>(kRows), expected.text.size());
-    ASSERT_EQ(static_cast<size_t>(kRows), expected.attrs.size());
+    const Screen want = ReadExpected(dir + "\\expected.txt");
+    ASSERT_EQ(static_cast<size_t>(kRows), want.attrs.size());
 
-    // The install directory: the service file is written back there at hang-up.
-    char temp[MAX_PATH] = {};
-    GetTempPathA(sizeof temp, temp);
-    const std::string installDir = std::string(temp) + "palvex-e2e-" + std::to_string(GetCurrentProcessId());
+    // The service file is written back into the install directory at hang-up.
+    const std::string installDir = dir + "\\install";
     CreateDirectoryA(installDir.c_str(), nullptr);
-    char oldInstallDir[1100] = {};
-    const bool hadInstallDir =
-        GetProfileStringA("palvex32", "INSTALLDIR", "", oldInstallDir, sizeof oldInstallDir) > 0;
-    char oldTransPrint[32] = {};
-    const bool hadTransPrint = GetProfileStringA("palvex32", "TransPrint", "", oldTransPrint, sizeof oldTransPrint) > 0;
+    // The profile keys the window writes or reads here, as they were.
+    std::vector<std::pair<const char*, std::string>> saved;
+    for (const char* key : {"INSTALLDIR", "TransPrint"}) {
+        char value[1100] = {};
+        if (GetProfileStringA("palvex32", key, "", value, sizeof value) > 0) saved.emplace_back(key, value);
+        WriteProfileStringA("palvex32", key, nullptr);
+    }
     WriteProfileStringA("palvex32", "INSTALLDIR", installDir.c_str());
 
     HINSTANCE module = GetModuleHandleA(nullptr);
@@ -153,63 +126,51 @@ TEST(EndToEnd, AColourScreenOf132ColumnsArrivesOnCom1AndIsShown) {
     std::vector<int> commands;
     app->commandFilter = [&](int id) {
         commands.push_back(id);
-        return id == kCmdPhonebook;  // no phone book dialog: the test dials itself
+        return id == kCmdPhonebook;  // no phone book: the test dials itself
     };
     HWND window = CreateMainWindow(*app, SW_SHOWNORMAL);
     ASSERT_NE(nullptr, window);
-
     ServiceEntry& service = app->CurrentService;
-    service = DefaultServiceEntry();
     std::memcpy(service.ShortName, "HOSTSIM", 8);
-    service.PhoneType = 2;            // direct connection
-    service.PortIndex = 0;            // COM1
+    service.PhoneType = 2;  // direct, COM1
     service.BaudIndex = 0;
     service.FlowControl = 0;
     service.TerminalType = kTypeVt100Color;
-    service.TerminalWidth = 1;        // 132 columns
-    service.TerminalHeight = 24;
+    service.TerminalWidth = 1;  // 132 columns
     service.AutoWrap = 1;
 
-    Probe probe{app.get(), &expected, dir, GetTickCount()};
+    Probe probe{app.get(), &want, dir};
     WNDCLASSA probeClass{};
-    probeClass.lpfnWndProc = ProbeProc;
+    probeClass.lpfnWndProc = Probe::Proc;
     probeClass.hInstance = module;
     probeClass.lpszClassName = "PalvexE2EProbe";
     RegisterClassA(&probeClass);
     HWND probeWindow = CreateWindowA("PalvexE2EProbe", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, module, nullptr);
     SetWindowLongPtrA(probeWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&probe));
-    SetTimer(probeWindow, kProbeTimer, 100, nullptr);
+    SetTimer(probeWindow, 1, 100, nullptr);
 
-    // What the phone book's Dial does: timer 3 on the main window.
-    SetTimer(window, 3, 100, nullptr);
+    SetTimer(window, 3, 100, nullptr);  // what the phone book's Dial does
     bool greeted = false;
     MSG msg;
-    while (!probe.hungUp || app->port.PortOpen) {
-        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    for (;;) {
+        const bool got = PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);
+        if (!got && probe.hungUp && !app->port.PortOpen) break;  // and what the hang-up posted has run
+        if (!got) {
             Sleep(1);
             continue;
         }
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
         if (!greeted && app->port.PortOpen) {
-            // The host starts once it knows the program listens.
-            greeted = true;
-            const uint8_t hello[] = {'R', 'E', 'A', 'D', 'Y', '\r'};
-            WritePort(app->port, hello, sizeof hello);
+            greeted = true;  // the host starts once it knows the program listens
+            WritePort(app->port, reinterpret_cast<const uint8_t*>("READY\r"), 6);
         }
     }
-    KillTimer(probeWindow, kProbeTimer);
-    // What the hang-up posted (the phone book) runs now.
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
+    DestroyWindow(probeWindow);
 
     EXPECT_TRUE(greeted) << "COM1 did not open";
-    EXPECT_FALSE(probe.timedOut) << "the screen was not complete in time";
-    for (int r = 0; r < kRows; ++r) EXPECT_EQ(expected.text[r], RowText(app->screen, r)) << "row " << r + 1;
-    const std::vector<std::string> wrong = AttributeMismatches(app->screen, expected);
-    EXPECT_TRUE(wrong.empty()) << wrong.size() << " cells differ, first " << wrong.front();
+    EXPECT_TRUE(probe.complete) << "the screen was not complete in time";
+    for (const std::string& row : Differences(want, Shown(app->screen))) ADD_FAILURE() << row;
     EXPECT_EQ(132, app->screen.columns);
     // Hanging up is a disconnect like any other: the message, then the phone book.
     ASSERT_EQ(1u, ui.messages.size());
@@ -217,13 +178,11 @@ TEST(EndToEnd, AColourScreenOf132ColumnsArrivesOnCom1AndIsShown) {
     EXPECT_EQ((std::vector<int>{kCmdPhonebook, kCmdHangup, kCmdPhonebook}), commands);
     EXPECT_TRUE(Exists(installDir + "\\HOSTSIM.phn"));
 
-    DestroyWindow(probeWindow);
     DestroyWindow(window);
     app.reset();
-    WriteProfileStringA("palvex32", "INSTALLDIR", hadInstallDir ? oldInstallDir : nullptr);
-    WriteProfileStringA("palvex32", "TransPrint", hadTransPrint ? oldTransPrint : nullptr);
-    std::error_code ignored;
-    std::filesystem::remove_all(installDir, ignored);
+    WriteProfileStringA("palvex32", "INSTALLDIR", nullptr);
+    WriteProfileStringA("palvex32", "TransPrint", nullptr);
+    for (const auto& [key, value] : saved) WriteProfileStringA("palvex32", key, value.c_str());
 }
 
 }  // namespace

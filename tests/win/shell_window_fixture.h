@@ -9,6 +9,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,53 +22,32 @@
 
 namespace palvex {
 
-// The six keys of the section as they were, restored (or removed) at the end.
-class ProfileSnapshot {
-public:
-    ProfileSnapshot() {
-        for (const char* key : kKeys) {
-            char value[1100] = {};
-            GetProfileStringA("palvex32", key, kMissing, value, sizeof value);
-            saved_.push_back(std::string(value) == kMissing ? std::nullopt : std::optional<std::string>(value));
-        }
-    }
-    ~ProfileSnapshot() {
-        for (size_t i = 0; i < std::size(kKeys); ++i)
-            WriteProfileStringA("palvex32", kKeys[i], saved_[i] ? saved_[i]->c_str() : nullptr);
-    }
-    static void Clear() {
-        for (const char* key : kKeys) WriteProfileStringA("palvex32", key, nullptr);
-    }
-    static std::string Get(const char* key) {
-        char value[1100] = {};
-        GetProfileStringA("palvex32", key, kMissing, value, sizeof value);
-        return value;
-    }
+inline constexpr const char* kProfileKeys[] = {"INSTALLDIR", "SESSION", "DOWNLOAD", "TransPrint", "seqdial", "scroll"};
 
-    static constexpr const char* kMissing = "<missing>";
-
-private:
-    static constexpr const char* kKeys[] = {"INSTALLDIR", "SESSION", "DOWNLOAD", "TransPrint", "seqdial", "scroll"};
-    std::vector<std::optional<std::string>> saved_;
-};
+inline std::string ProfileValue(const char* key) {
+    char value[1100] = {};
+    GetProfileStringA("palvex32", key, "<missing>", value, sizeof value);
+    return value;
+}
 
 class MainWindowTest : public ::testing::Test {
 protected:
     static HINSTANCE Module() { return GetModuleHandleA(nullptr); }
-
     static void SetUpTestSuite() { RegisterMainWindowClass(Module()); }
     static void TearDownTestSuite() { UnregisterClassA(kMainClassName, Module()); }
 
     void SetUp() override {
-        char previous[MAX_PATH] = {};
-        GetCurrentDirectoryA(sizeof previous, previous);
-        previousDir_ = previous;
-        char temp[MAX_PATH] = {};
-        GetTempPathA(sizeof temp, temp);
-        installDir_ = std::string(temp) + "palvex-shell-" + std::to_string(GetCurrentProcessId()) + "-" +
-                      ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        for (const char* key : kProfileKeys) {
+            const std::string v = ProfileValue(key);
+            saved_.push_back(v == "<missing>" ? std::nullopt : std::optional(v));
+            WriteProfileStringA("palvex32", key, nullptr);
+        }
+        char dir[MAX_PATH] = {};
+        GetCurrentDirectoryA(sizeof dir, dir);
+        previousDir_ = dir;
+        GetTempPathA(sizeof dir, dir);
+        installDir_ = std::string(dir) + "palvex-shell-" + std::to_string(GetCurrentProcessId());
         CreateDirectoryA(installDir_.c_str(), nullptr);
-        ProfileSnapshot::Clear();
         WriteProfileStringA("palvex32", "INSTALLDIR", installDir_.c_str());
     }
 
@@ -76,6 +56,8 @@ protected:
         SetCurrentDirectoryA(previousDir_.c_str());
         std::error_code ignored;
         std::filesystem::remove_all(installDir_, ignored);
+        for (size_t i = 0; i < saved_.size(); ++i)
+            WriteProfileStringA("palvex32", kProfileKeys[i], saved_[i] ? saved_[i]->c_str() : nullptr);
     }
 
     // Creates the window (hidden) and runs what it posted at start. The phone
@@ -85,26 +67,25 @@ protected:
         app_->port.handle = &device_;
         app_->commandFilter = [this](int id) {
             commands_.push_back(id);
-            return id == 400;
+            return id == kCmdPhonebook;
         };
         window_ = CreateMainWindow(*app_, SW_HIDE);
-        ASSERT_NE(nullptr, window_) << "error " << GetLastError() << " messages " << ui_.messages.size() << (ui_.messages.empty() ? "" : ui_.messages[0].text);
+        ASSERT_NE(nullptr, window_);
         Pump();
     }
 
     void Close() {
-        if (app_ && window_ && IsWindow(window_)) {
+        if (app_ && IsWindow(window_)) {
             app_->port.PortOpen = 0;
             DestroyWindow(window_);
         }
         if (device_.IsOpen()) device_.Close();
         Pump();
         app_.reset();
-        window_ = nullptr;
     }
 
-    // Runs every message waiting now (a pump started by WM_COMMNOTIFY returns
-    // once the port has closed).
+    // Runs every message waiting now; a pump started by WM_COMMNOTIFY returns
+    // once the port has closed.
     void Pump() {
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -114,48 +95,40 @@ protected:
         }
     }
 
-    // Removes a posted WM_COMMNOTIFY so that the pump does not start; true
-    // when there was one.
+    // Takes a posted WM_COMMNOTIFY away before the pump starts; true when one was there.
     bool TakeCommNotify() {
         MSG msg;
         return PeekMessageA(&msg, window_, 0x44, 0x44, PM_REMOVE) != 0;
     }
 
-    // A direct connection on COM1, as the phone book's Dial would start it.
-    void UseDirectService(const char* name = "DIRECT") {
+    // A direct connection on COM1 started as the phone book's Dial would.
+    void ConnectDirect(const std::function<void(ServiceEntry&)>& adjust = {}) {
         ServiceEntry& s = app_->CurrentService;
         s = DefaultServiceEntry();
-        std::memcpy(s.ShortName, name, std::strlen(name) + 1);
+        std::memcpy(s.ShortName, "DIRECT", 7);
         s.PhoneType = 2;
-        s.PortIndex = 0;
-        s.DataBitsIndex = 0;
-        s.Parity = 0;
-        s.StopBits = 0;
+        if (adjust) adjust(s);
+        SendMessageA(window_, WM_TIMER, 3, 0);
     }
-    void Connect() { SendMessageA(window_, WM_TIMER, 3, 0); }
 
     std::vector<int> ButtonIds() const {
         std::vector<int> ids;
-        for (int i = 0; i < app_->toolbar.buttonCount; ++i) {
-            EXPECT_TRUE(IsWindow(app_->toolbar.buttons[i]));
-            ids.push_back(GetDlgCtrlID(app_->toolbar.buttons[i]));
-        }
+        for (int i = 0; i < app_->toolbar.buttonCount; ++i) ids.push_back(GetDlgCtrlID(app_->toolbar.buttons[i]));
         return ids;
     }
-
-    UINT MenuState(int id) const { return GetMenuState(GetMenu(window_), id, MF_BYCOMMAND); }
-    bool Greyed(int id) const { return (MenuState(id) & MF_GRAYED) != 0; }
-    bool Checked(int id) const { return (MenuState(id) & MF_CHECKED) != 0; }
-
+    bool Greyed(int id) const { return GetMenuState(GetMenu(window_), id, MF_BYCOMMAND) & MF_GRAYED; }
+    bool Checked(int id) const { return GetMenuState(GetMenu(window_), id, MF_BYCOMMAND) & MF_CHECKED; }
     int CountMessages(int stringId) const {
         int n = 0;
         for (const auto& m : ui_.messages) n += m.stringId == stringId;
         return n;
     }
 
-    std::string installDir_;
-    std::string previousDir_;
-    ProfileSnapshot profile_;
+    const std::vector<int> kOfflineIds = {400, 1001, 1009, 3009, 3008, 11, 5006};
+    const std::vector<int> kOnlineIds = {2003, 2000, 1001, 1009, 3009, 3008, 1000, 5006};
+
+    std::vector<std::optional<std::string>> saved_;
+    std::string installDir_, previousDir_;
     RecordingUi ui_;
     FakePort device_;
     std::vector<int> commands_;
