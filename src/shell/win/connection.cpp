@@ -9,8 +9,8 @@
 #include "shell/win/app.h"
 #include "shell/win/commands.h"
 #include "shell/win/pending_commands.h"
-#include "terminal/display_colours.h"
 #include "shell/win/toolbar.h"
+#include "terminal/display_colours.h"
 
 namespace palvex {
 
@@ -23,7 +23,7 @@ constexpr UINT kTimerClock = 5;
 constexpr int kLastShellTimer = 28;
 
 void WriteModem(App& app, const char* text) {
-    WritePort(app.port, reinterpret_cast<const uint8_t*>(text), static_cast<int>(std::char_traits<char>::length(text)));
+    WritePort(app.port, reinterpret_cast<const uint8_t*>(text), lstrlenA(text));
 }
 
 void Check(App& app, int id, bool on) {
@@ -51,12 +51,14 @@ void CloseSessionDialog(App& app) {
 }
 
 void ResetEmulatorForType(App& app) {
-    // A sequence cut off by the last session must not swallow the first bytes
-    // of this one.
+    // A sequence or cursor address cut off by the last session must not
+    // swallow the first bytes of this one.
     app.screen.EscapeActive = 0;
     app.screen.EscapeLength = 0;
     app.screen.StringMode = 0;
     app.screen.insertMode = 0;
+    app.modes.wyseAddressPending = app.modes.wyseAddressCount = 0;
+    app.modes.vt52AddressPending = app.modes.vt52AddressCount = 0;
     ResetTerminal(app);
 }
 

@@ -1,14 +1,12 @@
 #include "shell/win/main_window.h"
 
-#include <cstring>
-
 #include "comm/pump.h"
 #include "shell/app_tables.h"
 #include "shell/win/app.h"
 #include "shell/win/commands.h"
+#include "shell/win/connection.h"
 #include "shell/win/dialog_libraries.h"
 #include "shell/win/message_dialog.h"
-#include "shell/win/connection.h"
 #include "shell/win/pending_commands.h"
 #include "shell/win/toolbar.h"
 #include "shell/win/typed_keys.h"
