@@ -104,7 +104,7 @@ void WriteScrollLines(ProfileStore& store, int value) {
 
 ScrollRangeResult StoreScrollRange(ProfileStore& store, DialogView& view, int value, int pageRows,
                                    int running) {
-    if (value < pageRows || value > kMaxScrollLines) {
+    if (value < pageRows || value > kMaxScrollRange) {
         view.ShowMessage(str::kStrScrollRangeInvalid, nullptr, kStyleTaskModal);
         return ScrollRangeResult::Rejected;
     }

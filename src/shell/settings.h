@@ -25,7 +25,7 @@ inline constexpr const char* kHelpFileName = "PALVEX.HLP";
 
 inline constexpr int kDefaultScrollLines = 1000;
 inline constexpr int kMinScrollLines = 24;
-inline constexpr int kMaxScrollLines = 3000;
+inline constexpr int kMaxScrollRange = 3000;
 
 // The keys of section "palvex32" of the user's profile.
 class ProfileStore {
