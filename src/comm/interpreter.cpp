@@ -273,8 +273,21 @@ int InterpretBytes(Session& s, const uint8_t* bytes, int count) {
             C1Control(s, b);
             continue;
         }
-        PutChar(sc, b);
-        if (watchScript) MatchScriptWait(s, sc.cursorCol - 1);
+        if (watchScript || capture || s.pump.PrintControllerActive) {
+            PutChar(sc, b);
+            if (watchScript) MatchScriptWait(s, sc.cursorCol - 1);
+            continue;
+        }
+        // A run of plain text goes to the screen in one call; nothing else
+        // looks at its bytes.
+        int end = i + 1;
+        while (end < count) {
+            const uint8_t c = stripBit7 ? bytes[end] & 0x7F : bytes[end];
+            if (c < 0x20 || c == kDEL || (IsC1(c) && IsC1Type(t))) break;
+            ++end;
+        }
+        PutText(sc, bytes + i, end - i, stripBit7);
+        i = end - 1;
     }
     sc.display->ShowCaretAt(CursorX(sc), CursorY(sc));
     return FinishZmodemStart(s, false);

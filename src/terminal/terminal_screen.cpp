@@ -456,6 +456,38 @@ void PutChar(TerminalScreen& s, uint8_t ch) {
     if (line.length <= col) line.length = static_cast<int16_t>(col + 1);
 }
 
+void PutText(TerminalScreen& s, const uint8_t* text, int n, bool strip7) {
+    const uint8_t mask = strip7 ? 0x7F : 0xFF;
+    int k = 0;
+    while (k < n) {
+        // Wrapping, clamping, insert mode and line drawing take the careful path.
+        const int limit = s.autoWrap ? std::min(static_cast<int>(s.columns), kLineCells) : kLineCells;
+        int col = s.cursorCol;
+        const int row = s.cursorRow;
+        if (s.lineBlock == nullptr || s.insertMode || s.graphics[s.shift & 1] || col < 0 || col >= limit ||
+            static_cast<unsigned>(row) >= static_cast<unsigned>(s.rows)) {
+            PutChar(s, static_cast<uint8_t>(text[k++] & mask));
+            continue;
+        }
+        int idx = s.liveTop + row;
+        if (idx >= s.scrollRange) idx = Wrap(s, idx);
+        ScreenLine& line = *s.ring[idx];
+        uint8_t* attrs = s.attrPlane + static_cast<std::ptrdiff_t>(idx) * kLineStride;
+        const uint8_t attr = s.attr;
+        const int y = kTextTop + row * s.cellHeight;
+        const int end = std::min(limit, col + (n - k));
+        for (; col < end; ++col, ++k) {
+            const uint8_t ch = static_cast<uint8_t>(text[k] & mask);
+            const int x = (col - s.hOffset) * s.cellWidth;
+            if (x >= 0 && s.display != nullptr) s.display->DrawCell(x, y, ch, attr);
+            line.text[col] = ch;
+            attrs[col] = attr;
+        }
+        s.cursorCol = col;
+        if (line.length < col) line.length = static_cast<int16_t>(col);
+    }
+}
+
 void ClearBuffer(TerminalScreen& s) {
     s.ringFull = 0;
     s.livePos = s.viewPos = 0;

@@ -127,6 +127,9 @@ void Backspace(TerminalScreen& s);
 void DeleteLeft(TerminalScreen& s);
 void LineFeed(TerminalScreen& s);
 void PutChar(TerminalScreen& s, uint8_t ch);
+// PutChar for each of `n` printable bytes (bit 7 cleared first when `strip7`),
+// with the stretch that stays on one line stored in one go.
+void PutText(TerminalScreen& s, const uint8_t* text, int n, bool strip7);
 void ClearBuffer(TerminalScreen& s);
 void SetScreenRows(TerminalScreen& s, int n);
 // "&Reset Term": margins, character sets, bold, attribute, cursor inside the page.
