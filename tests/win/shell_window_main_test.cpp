@@ -44,7 +44,7 @@ TEST_F(MainWindowTest, SettingsComeFromTheProfileWithTheirDefaults) {
         EXPECT_EQ(c.transparent, app_->modes.transparentPrint != 0);
         EXPECT_EQ(c.batch, app_->settings.BatchDial);
         EXPECT_EQ(installDir_, app_->settings.InstallDir);
-        EXPECT_EQ(installDir_, app_->settings.SessionDir);
+        EXPECT_EQ(installDir_, app_->settings.DefaultSessionDir);
         EXPECT_EQ(installDir_ + "\\PALVEX.HLP", app_->settings.HelpFile);
         Close();
     }

@@ -16,7 +16,7 @@
 #include "platform/win/win_message_loop.h"
 #include "platform/win/win_ui.h"
 #include "shell/app_tables.h"
-#include "shell/win/settings_link.h"
+#include "shell/settings.h"
 #include "terminal/terminal_modes.h"
 #include "terminal/terminal_screen.h"
 #include "terminal/win/terminal_view.h"
@@ -79,7 +79,7 @@ struct App {
     Session session;
     TerminalView view;             // the painter: device context, font, colours, caret
 
-    ShellSettings settings;
+    ProgramSettings settings;
     ToolbarState toolbar;
 
     uint32_t ConnectStart = 0;

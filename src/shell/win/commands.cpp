@@ -6,6 +6,7 @@
 #include "shell/win/app.h"
 #include "shell/win/about_dialog.h"
 #include "shell/win/connection.h"
+#include "shell/win/defdir_dialog.h"
 #include "shell/win/pending_commands.h"
 #include "terminal/win/terminal_view.h"
 #include "shell/win/toolbar.h"
@@ -110,8 +111,8 @@ void RunCommand(App& app, int id, LPARAM lParam) {
     case kCmdKeyboard: OpenKeymapEditor(app); break;
     case kCmdColor: OnColorCommand(app.view, app.MainWindow); break;
     case kCmdDefaultDir:
-        ShowDefaultDirectories(app.MainWindow, app.CurrentService, app.settings,
-                               [&app] { return app.port.PortOpen != 0; });
+        ShowDefaultDirDialog(app.MainWindow, app.CurrentService, app.settings,
+                             [&app] { return app.port.PortOpen != 0; });
         break;
     case kCmdResetTerm: ResetTerminal(app); break;
     case kCmdViewRealtime:

@@ -3,6 +3,7 @@
 #include "comm/pump.h"
 #include "shell/app_tables.h"
 #include "shell/win/app.h"
+#include "shell/win/profile_store.h"
 #include "shell/win/commands.h"
 #include "shell/win/connection.h"
 #include "shell/win/dialog_libraries.h"
@@ -56,7 +57,10 @@ bool Create(App& app, HWND window) {
 
     SetTransferDefaults(app);
 
-    app.settings = ReadShellSettings();
+    {
+        WinProfileStore store;
+        app.settings = ReadProgramSettings(store, CurrentStartDirectory());
+    }
     app.settingsRead = true;
     app.Menu = GetMenu(window);
     app.modes.transparentPrint = app.settings.TransPrint ? 1 : 0;
@@ -98,7 +102,8 @@ bool Create(App& app, HWND window) {
 void Destroy(App& app) {
     EndTransparentPrint(app);
     if (app.settingsRead) {
-        WriteTransPrintSetting(app.settings.TransPrint);
+        WinProfileStore store;
+        WriteTransPrint(store, app.settings.TransPrint);
         SetCurrentDirectoryA(app.settings.InstallDir.c_str());
     }
     FreeLines(app.screen);

@@ -8,6 +8,7 @@
 #include "shell/command_ids.h"
 #include "shell/string_ids.h"
 #include "shell/win/app.h"
+#include "shell/win/profile_store.h"
 
 namespace palvex {
 
@@ -283,8 +284,9 @@ void RedrawStatusLine(App& app) {
 
 void SetOnlineState(App& app, bool online) {
     if (online) {
-        std::string session, download;
-        RereadSessionDirs(app.settings.InstallDir, session, download);
+        WinProfileStore store;
+        const std::string session = ReadSessionDir(store, app.settings.InstallDir);
+        const std::string download = ReadDownloadDir(store, app.settings.InstallDir);
         ServiceEntry& s = app.CurrentService;
         if (!s.SessionLogDir[0]) std::snprintf(s.SessionLogDir, sizeof s.SessionLogDir, "%s", session.c_str());
         if (!s.DownloadDir[0]) std::snprintf(s.DownloadDir, sizeof s.DownloadDir, "%s", download.c_str());
