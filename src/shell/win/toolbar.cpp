@@ -91,6 +91,16 @@ void PaintStatusLine(App& app, HDC dc, const RECT& client) {
     if (!app.toolbar.hint.empty()) DrawBarText(dc, kHintX, 0, app.toolbar.hint);
 }
 
+// Both bars paint themselves entirely from the window state.
+void PaintChild(App& app, HWND window, void (*paint)(App&, HDC, const RECT&)) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    RECT client;
+    GetClientRect(window, &client);
+    paint(app, dc, client);
+    EndPaint(window, &ps);
+}
+
 // The strip holds the buttons, so their notifications reach it; the main
 // window owns the command table and the button drawing.
 LRESULT CALLBACK StripProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -98,15 +108,9 @@ LRESULT CALLBACK StripProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     App* app = AppOf(main);
     if (!app) return DefWindowProcA(window, message, wParam, lParam);
     switch (message) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(window, &ps);
-        RECT client;
-        GetClientRect(window, &client);
-        PaintStrip(*app, dc, client);
-        EndPaint(window, &ps);
+    case WM_PAINT:
+        PaintChild(*app, window, PaintStrip);
         return 0;
-    }
     case WM_ERASEBKGND:
         return 1;
     case WM_DRAWITEM:
@@ -121,15 +125,9 @@ LRESULT CALLBACK StatusLineProc(HWND window, UINT message, WPARAM wParam, LPARAM
     App* app = AppOf(GetParent(window));
     if (!app) return DefWindowProcA(window, message, wParam, lParam);
     switch (message) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(window, &ps);
-        RECT client;
-        GetClientRect(window, &client);
-        PaintStatusLine(*app, dc, client);
-        EndPaint(window, &ps);
+    case WM_PAINT:
+        PaintChild(*app, window, PaintStatusLine);
         return 0;
-    }
     case WM_ERASEBKGND:
         return 1;
     default:
