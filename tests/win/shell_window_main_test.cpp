@@ -206,10 +206,10 @@ TEST_F(MainWindowTest, F10IsAKeyOfTheTerminalNotOfTheMenu) {
     Open();
     for (int repeat : {1, 0}) {
         app_->modes.autoRepeat = repeat;
-        app_->lastVirtualKey = 0;
+        app_->keys.lastVirtualKey = 0;
         EXPECT_EQ(0, SendMessageA(window_, WM_SYSKEYDOWN, VK_F10, 0));
         // Taken on the way down with auto-repeat, on the way up without.
-        EXPECT_EQ(repeat ? VK_F10 : 0, app_->lastVirtualKey);
+        EXPECT_EQ(repeat ? VK_F10 : 0, app_->keys.lastVirtualKey);
         EXPECT_EQ(0, SendMessageA(window_, WM_SYSKEYUP, VK_F10, 0xC0000001));
     }
     MSG msg;

@@ -12,6 +12,8 @@ App::App(HINSTANCE instance, Ui* uiOverride)
       session{CurrentService, port, pump, screen, modes, ui, loop} {
     port.handle = &device;
     session.disconnector = &disconnector;
+    session.capture = &capture;
+    session.spool = &spool;
 }
 
 App::~App() {

@@ -16,7 +16,11 @@
 #include "platform/win/win_message_loop.h"
 #include "platform/win/win_ui.h"
 #include "shell/app_tables.h"
+#include "shell/capture.h"
+#include "shell/selection.h"
 #include "shell/settings.h"
+#include "terminal/keyboard.h"
+#include "terminal/keymap.h"
 #include "terminal/terminal_modes.h"
 #include "terminal/terminal_screen.h"
 #include "terminal/win/terminal_view.h"
@@ -85,8 +89,11 @@ struct App {
     uint32_t ConnectStart = 0;
     int QuietOffline = 1;
     int ScriptActive = 0;
-    int lastVirtualKey = 0;        // the key WM_CHAR belongs to
-    bool keyTranslated = false;    // that key was translated: drop its WM_CHAR
+    Keymap keymap;                 // the current type's keys
+    KeyboardInput keys;            // the key WM_CHAR belongs to
+    CaptureState capture;
+    SpoolState spool;
+    SelectionState selection;
     bool dialogLibrariesLoaded = false;
     bool settingsRead = false;     // only then is "TransPrint" written back
 

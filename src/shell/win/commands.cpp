@@ -7,7 +7,12 @@
 #include "shell/win/about_dialog.h"
 #include "shell/win/connection.h"
 #include "shell/win/defdir_dialog.h"
+#include "shell/win/capture_commands.h"
+#include "shell/win/clipboard_commands.h"
+#include "shell/win/keyboard_input.h"
+#include "shell/win/keymap_dialogs.h"
 #include "shell/win/pending_commands.h"
+#include "shell/win/term_prefs_dialog.h"
 #include "terminal/win/terminal_view.h"
 #include "shell/win/toolbar.h"
 

@@ -8,7 +8,12 @@
 #include "shell/string_ids.h"
 #include "shell/win/app.h"
 #include "shell/win/commands.h"
+#include "shell/win/capture_commands.h"
+#include "shell/win/clipboard_commands.h"
+#include "shell/win/keyboard_input.h"
+#include "shell/win/keymap_dialogs.h"
 #include "shell/win/pending_commands.h"
+#include "shell/win/term_prefs_dialog.h"
 #include "shell/win/toolbar.h"
 #include "terminal/display_colours.h"
 

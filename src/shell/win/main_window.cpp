@@ -8,9 +8,10 @@
 #include "shell/win/connection.h"
 #include "shell/win/dialog_libraries.h"
 #include "shell/win/message_dialog.h"
+#include "shell/win/clipboard_commands.h"
+#include "shell/win/keyboard_input.h"
 #include "shell/win/pending_commands.h"
 #include "shell/win/toolbar.h"
-#include "shell/win/typed_keys.h"
 
 namespace palvex {
 
@@ -203,15 +204,8 @@ LRESULT Handle(App& app, HWND window, UINT message, WPARAM wParam, LPARAM lParam
         if (!app.pump.PumpRunning) RunPumpLoop(app.session);
         return 0;
     case WM_KEYDOWN:
-        app.lastVirtualKey = static_cast<int>(wParam);
-        app.keyTranslated = app.modes.autoRepeat && TranslateKey(app, static_cast<int>(wParam), true);
-        return 0;
     case WM_KEYUP:
-        if (!app.modes.autoRepeat) app.keyTranslated = TranslateKey(app, static_cast<int>(wParam), false);
-        return 0;
-    case WM_CHAR:
-        if (!app.keyTranslated) SendTyped(app, static_cast<uint8_t>(wParam));
-        return 0;
+    case WM_CHAR: KeyMessage(app, message, wParam, lParam); return 0;
     case WM_SYSKEYDOWN:
     case WM_SYSKEYUP:
         if (SystemKey(app, window, message, wParam, lParam)) return 0;

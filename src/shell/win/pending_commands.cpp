@@ -7,13 +7,6 @@ void OpenPrintSetup(App&) {}
 void PrintBuffer(App&) {}
 void PrintLogfile(App&) {}
 void PrintSelection(App&) {}
-void CopySelection(App&) {}
-void TransmitClipboard(App&) {}
-void SelectAll(App&) {}
-void ToggleCapture(App&) {}
-void ApplyServiceCapture(App&) {}
-void CloseCapture(App&) {}
-void MouseSelection(App&, UINT, WPARAM, LPARAM) {}
 void OpenModemSettings(App&) {}
 void OpenModemPort(App&) {}
 void OpenDialDialog(App&) {}
@@ -24,10 +17,6 @@ void HangUpCommandTimer(App&) {}
 void HangUpCloseTimer(App&) {}
 void OpenCommParameters(App&) {}
 void OpenCommStatus(App&) {}
-void OpenTerminalPrefs(App&) {}
-void OpenKeymapEditor(App&) {}
-void LoadServiceKeymap(App&) {}
-bool TranslateKey(App&, int, bool) { return false; }
 void SetTransferDefaults(App&) {}
 void OpenProtocolSettings(App&) {}
 void StartReceive(App&) {}

@@ -19,18 +19,6 @@ void PrintBuffer(App& app);           // 12
 void PrintLogfile(App& app);          // 404
 void PrintSelection(App& app);        // 111
 
-// Session capture and the clipboard.
-void CopySelection(App& app);         // 141
-void TransmitClipboard(App& app);     // 142
-void SelectAll(App& app);             // 112
-void ToggleCapture(App& app);         // 1005
-// Capture as the current service asks for at connection.
-void ApplyServiceCapture(App& app);
-// Flush and close the capture file (hang-up).
-void CloseCapture(App& app);
-// Mouse selection: WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN.
-void MouseSelection(App& app, UINT message, WPARAM wParam, LPARAM lParam);
-
 // Modem, dialing and hang-up.
 void OpenModemSettings(App& app);     // 301
 void OpenModemPort(App& app);         // 1008
@@ -45,15 +33,6 @@ void HangUpCloseTimer(App& app);      // timer 11
 // Communication dialogs.
 void OpenCommParameters(App& app);    // 304
 void OpenCommStatus(App& app);        // 3100
-
-// Terminal preferences and keyboard.
-void OpenTerminalPrefs(App& app);     // 302
-void OpenKeymapEditor(App& app);      // 1
-// The keymap of the current terminal type, loaded on every connect.
-void LoadServiceKeymap(App& app);
-// Keyboard translation of a key going down or up; true when the key was
-// translated (its WM_CHAR is then dropped).
-bool TranslateKey(App& app, int virtualKey, bool keyDown);
 
 // File transfer.
 void SetTransferDefaults(App& app);

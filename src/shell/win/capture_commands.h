@@ -1,0 +1,14 @@
+// Session capture as the menu and the connection drive it.
+#pragma once
+
+namespace palvex {
+
+struct App;
+
+void ToggleCapture(App& app);         // 1005
+// Capture as the current service asks for at connection.
+void ApplyServiceCapture(App& app);
+// Flush and close the capture file (switch-off, hang-up, disconnect).
+void CloseCapture(App& app);
+
+}  // namespace palvex
