@@ -11,6 +11,7 @@ namespace palvex::str {
 inline constexpr int kStrFileOpenError = 1;
 inline constexpr int kStrScrollRangeInvalid = 2;
 inline constexpr int kStrScrollRangeOnRestart = 3;
+inline constexpr int kStrTermPageSize = 5;
 inline constexpr int kStrHangUpFirst = 10;
 inline constexpr int kStrDeviceOpenError = 11;
 inline constexpr int kStrDownloadDirNotFound = 16;
@@ -20,6 +21,9 @@ inline constexpr int kStrLockFailed = 34;
 inline constexpr int kStrClipboardEmpty = 35;
 inline constexpr int kStrDialFailed = 105;
 inline constexpr int kStrCarrierLoss = 110;
+
+// The keymap editor's key definition (shown in a box titled "Error").
+inline constexpr int kStrInvalidHexString = 15;
 
 // Service validation and the phone book
 inline constexpr int kStrIllegalServiceName = 4;
