@@ -75,3 +75,4 @@ target_link_libraries(shell_dialogs_nodll_tests PRIVATE palvex_win gtest_main)
 add_test(NAME shell_dialogs_nodll COMMAND shell_dialogs_nodll_tests --gtest_brief=1
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests/nodll)
 set_tests_properties(shell_dialogs_nodll PROPERTIES LABELS "wine;shell" TIMEOUT 300)
+include(${CMAKE_SOURCE_DIR}/cmake/ModemProfiles.cmake)

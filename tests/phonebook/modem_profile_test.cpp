@@ -1,0 +1,369 @@
+// Modem profiles: the file, the command-string notation, result matching, the
+// shipped Hayes profile, and the logic of the three profile dialogs.
+#include "modem/modem_profile.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "modem/modem_setup.h"
+#include "phonebook/service_entry.h"
+#include "shell/dialog_ids.h"
+#include "support/test_session.h"
+
+namespace palvex {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ProfileDir {
+public:
+    ProfileDir() {
+        path_ = fs::temp_directory_path() /
+                ("palvex-mdm-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(path_);
+        fs::create_directories(path_);
+    }
+    ~ProfileDir() { fs::remove_all(path_); }
+    std::string str() const { return path_.string(); }
+    fs::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    fs::path path_;
+};
+
+std::string FileBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// Every byte different from its neighbours, NULs inside fields and the
+// reserved area included, so a byte moved or dropped anywhere shows.
+ModemProfile Patterned() {
+    ModemProfile p;
+    auto* raw = reinterpret_cast<uint8_t*>(&p);
+    for (std::size_t i = 0; i < sizeof p; ++i) raw[i] = static_cast<uint8_t>(i * 7 + 3);
+    return p;
+}
+
+ModemProfile HayesLike() {
+    ModemProfile p;
+    StoreField(p.ResultBusy, "BUSY");
+    StoreField(p.ResultDialtone, "NO DIALTONE");
+    StoreField(p.ResultCarrier, "NO CARRIER");
+    StoreField(p.ResultAnswer, "NO ANSWER");
+    StoreField(p.ResultTimeout, "DELAYED");
+    StoreField(p.ResultError, "ERROR");
+    StoreField(p.ResultOk, "OK");
+    StoreField(p.ResultConnect, "CONNECT");
+    return p;
+}
+
+std::string Hex(const std::string& bytes) {
+    std::string out;
+    char b[4];
+    for (unsigned char c : bytes) {
+        std::snprintf(b, sizeof b, "%02X ", c);
+        out += b;
+    }
+    return out;
+}
+
+TEST(ModemProfileFile, NamesAreTheManufacturerCutToEightCharacters) {
+    const struct {
+        int index;
+        const char* name;
+    } cases[] = {{13, "USRoboti.mdm"}, {8, "Promethu.mdm"}, {7, "Practica.mdm"}, {4, "Hayes.mdm"},
+                 {0, "AT&T.mdm"},      {15, "Custom.mdm"},   {-1, ""},           {16, ""}};
+    for (const auto& c : cases) EXPECT_EQ(c.name, ProfileFileName(c.index)) << c.index;
+    EXPECT_STREQ("Hayes", ManufacturerTable[kHayesIndex]);
+    EXPECT_STREQ("USRobotics", ManufacturerName(kUsRoboticsIndex));
+    EXPECT_STREQ("", ManufacturerName(99));
+}
+
+TEST(ModemProfileFile, RoundTripKeepsEveryByteAndAShortFileFillsOnlyItsStart) {
+    ProfileDir dir;
+    const ModemProfile written = Patterned();
+    ASSERT_TRUE(SaveModemProfile(written, dir.str(), kUsRoboticsIndex));
+    const std::string bytes = FileBytes(dir / "USRoboti.mdm");
+    ASSERT_EQ(kModemProfileSize, bytes.size());
+    EXPECT_EQ(0, std::memcmp(bytes.data(), &written, sizeof written));
+
+    ModemProfile read;
+    ASSERT_TRUE(LoadModemProfile(read, dir.str(), kUsRoboticsIndex));
+    EXPECT_EQ(0, std::memcmp(&read, &written, sizeof read));
+
+    // A second save over the file rewrites it in place, still 2240 bytes.
+    StoreField(read.ResetString, "ATZ^M");
+    ASSERT_TRUE(SaveModemProfile(read, dir.str(), kUsRoboticsIndex));
+    EXPECT_EQ(kModemProfileSize, fs::file_size(dir / "USRoboti.mdm"));
+
+    WriteFile(dir / "Hayes.mdm", std::string(100, 'A'));
+    ModemProfile partial = written;
+    EXPECT_TRUE(LoadModemProfile(partial, dir.str(), kHayesIndex));
+    const auto* raw = reinterpret_cast<const uint8_t*>(&partial);
+    const auto* before = reinterpret_cast<const uint8_t*>(&written);
+    EXPECT_EQ(std::string(100, 'A'), std::string(reinterpret_cast<const char*>(raw), 100));
+    EXPECT_EQ(0, std::memcmp(raw + 100, before + 100, sizeof partial - 100));
+}
+
+TEST(ModemProfileFile, MissingFilesAndBadPlacesChangeNothingAndShowNothing) {
+    ProfileDir dir;
+    const ModemProfile original = Patterned();
+    ModemProfile p = original;
+    EXPECT_FALSE(LoadModemProfile(p, dir.str(), kHayesIndex));
+    EXPECT_FALSE(LoadModemProfile(p, dir.str(), -3));
+    EXPECT_FALSE(LoadModemProfile(p, (dir / "nowhere").string(), kHayesIndex, ProfileAccess::ReadWrite));
+    EXPECT_EQ(0, std::memcmp(&p, &original, sizeof p));
+    EXPECT_FALSE(SaveModemProfile(p, (dir / "nowhere").string(), kHayesIndex));
+    EXPECT_FALSE(SaveModemProfile(p, dir.str(), 16));
+    EXPECT_TRUE(fs::is_empty(dir / ""));
+}
+
+TEST(ModemProfileFile, EditsStoreAtMost78CharactersAndKeepWhatFollowsTheNul) {
+    ModemProfile p = Patterned();
+    const std::string tail(p.InitString + 4, kProfileFieldSize - 4);
+    StoreField(p.InitString, "AT&");
+    EXPECT_EQ("AT&", FieldText(p.InitString));
+    EXPECT_EQ(tail, std::string(p.InitString + 4, kProfileFieldSize - 4));
+    StoreField(p.InitString, std::string(200, 'x'));
+    EXPECT_EQ(std::string(78, 'x'), FieldText(p.InitString));
+    // A field with no NUL at all (a damaged file) is read to its end, not beyond.
+    std::memset(p.ResetString, 'R', kProfileFieldSize);
+    EXPECT_EQ(kProfileFieldSize, FieldText(p.ResetString).size());
+}
+
+TEST(ModemCommandNotation, CaretGivesTheCharacterLess0x40AndNothingElseChanges) {
+    const struct {
+        const char* text;
+        std::string bytes;
+    } cases[] = {
+        {"ATZ^M", "ATZ\x0D"},
+        {"^^", "\x1E"},
+        {"^m", "\x2D"},                      // no case folding
+        {"^[[0m", "\x1B[0m"},
+        {"^@", std::string(1, '\0')},
+        {"^0", "\xF0"},                      // below 0x40 wraps round the byte
+        {"~~~AT", "~~~AT"},                  // tildes are plain text in these strings
+        {"ATH0^", "ATH0^"},                  // a final caret goes out as itself
+        {"", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Hex(c.bytes), Hex(ExpandControlNotation(c.text))) << c.text;
+}
+
+TEST(ModemCommandNotation, EveryThirdTildeIsASecondAndNoTildeIsSent) {
+    const struct {
+        const char* text;
+        const char* bytes;
+        int pauses;
+    } cases[] = {
+        {"~~~AT&F^M", "AT&F\r", 1}, {"~~AT^M", "AT\r", 0},     {"A~B~C~D~E~F~G", "ABCDEFG", 2},
+        {"~~~+++~~~", "+++", 2},    {"~~~~~", "", 1},          {"^~~~", ">", 0},  // ^~ is a byte
+        {"ATZ^M", "ATZ\r", 0},      {"AT^", "AT^", 0},
+    };
+    for (const auto& c : cases) {
+        const PausedCommand got = ExpandWithPauses(c.text);
+        EXPECT_EQ(c.bytes, got.bytes) << c.text;
+        EXPECT_EQ(c.pauses, got.pauses) << c.text;
+    }
+}
+
+// The waits come before the first byte, one WritePort per byte; the pump runs
+// during them only when asked (the escape string while on line).
+TEST(ModemCommandNotation, SenderWaitsFirstThenWritesOneByteAtATime) {
+    const struct {
+        const char* text;
+        bool withPauses, pump;
+        const char* sent;
+        uint32_t waitedMs;
+        bool drained;
+    } cases[] = {
+        {"~~~AT&F^M", true, false, "AT&F\r", 1000, false},
+        {"~~~+++~~~", true, true, "+++", 2000, true},
+        {"~~AT^M", true, false, "AT\r", 0, false},
+        {"~~~ATZ^M", false, false, "~~~ATZ\r", 0, false},
+    };
+    for (const auto& c : cases) {
+        testing::TestSession t;
+        t.fake.QueueInput("RING");
+        std::vector<uint32_t> writeTimes;
+        t.fake.onWrite = [&](FakePort&, const uint8_t*, int) { writeTimes.push_back(t.loop.TickCount()); };
+        t.fake.calls.clear();
+        SendCommandString(t.session, c.text, c.withPauses, c.pump);
+        EXPECT_EQ(c.sent, t.fake.WrittenText()) << c.text;
+        ASSERT_EQ(std::string(c.sent).size(), writeTimes.size()) << c.text;
+        EXPECT_GE(writeTimes.front(), c.waitedMs) << c.text;
+        EXPECT_LT(writeTimes.front(), c.waitedMs + 50) << c.text;
+        EXPECT_EQ(writeTimes.front(), writeTimes.back()) << c.text;
+        EXPECT_EQ(c.drained, t.fake.input.empty()) << c.text;
+        EXPECT_FALSE(t.loop.TimerRunning(kWaitTimerId));
+    }
+}
+
+TEST(ModemResultCodes, FirstFieldInTableOrderFoundAnywhereInTheLine) {
+    const ModemProfile p = HayesLike();
+    const struct {
+        const char* line;
+        int index;
+    } cases[] = {
+        {"NO CARRIER", kModemCarrier}, {"CONNECT 2400", kModemConnect}, {"connect 2400", -1},
+        {"BUSY", kModemBusy},          {"  OK", kModemOk},              {"NO DIALTONE", kModemDialtone},
+        {"ERROR", kModemError},        {"RING", -1},                    {"", -1},
+        {"DELAYED 3", kModemTimeout},  {"NO ANSWER", kModemAnswer},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.index, MatchResultCode(p, c.line)) << c.line;
+
+    ModemProfile emptyBusy = p;
+    StoreField(emptyBusy.ResultBusy, "");
+    for (const char* line : {"NO CARRIER", "CONNECT 2400", "", "anything"})
+        EXPECT_EQ(kModemBusy, MatchResultCode(emptyBusy, line)) << line;
+}
+
+#ifdef PALVEX_HAYES_MDM
+TEST(ShippedHayesProfile, HoldsRealHayesStringsWithNoEmptyResult) {
+    const fs::path file = PALVEX_HAYES_MDM;
+    ASSERT_EQ(kModemProfileSize, fs::file_size(file));
+    ModemProfile p;
+    ASSERT_TRUE(LoadModemProfile(p, file.parent_path().string(), kHayesIndex));
+    EXPECT_EQ("ATZ\r", ExpandControlNotation(FieldText(p.ResetString)));
+    EXPECT_EQ("ATD", FieldText(p.DialPrefix));
+    EXPECT_EQ("\r", ExpandControlNotation(FieldText(p.DialSuffix)));
+    EXPECT_EQ("ATH0\r", ExpandControlNotation(FieldText(p.HangupString)));
+    const PausedCommand init = ExpandWithPauses(FieldText(p.InitString));
+    EXPECT_EQ(1, init.pauses);
+    EXPECT_EQ("AT&F", init.bytes.substr(0, 4));
+    EXPECT_EQ('\r', init.bytes.back());
+    EXPECT_EQ("+++", ExpandWithPauses(FieldText(p.EscapeString)).bytes);
+    EXPECT_EQ(2, ExpandWithPauses(FieldText(p.EscapeString)).pauses);
+    for (int i = 0; i < kModemResultCount; ++i) EXPECT_FALSE(FieldText(ResultField(p, i)).empty()) << i;
+    EXPECT_EQ(kModemBusy, MatchResultCode(p, "BUSY"));
+    EXPECT_EQ(kModemCarrier, MatchResultCode(p, "NO CARRIER"));
+    EXPECT_EQ(kModemOk, MatchResultCode(p, "OK"));
+    EXPECT_EQ(kModemConnect, MatchResultCode(p, "CONNECT 2400/ARQ"));
+    EXPECT_EQ(-1, MatchResultCode(p, "RING"));
+    EXPECT_EQ("CONNECT 1200", FieldText(p.Connect1200));
+    EXPECT_EQ("0123456789*#,TPW!@ -()", FieldText(p.ValidDialChars));
+    EXPECT_EQ(std::string(sizeof p.Reserved, '\0'), std::string(&p.Reserved[0][0], sizeof p.Reserved));
+}
+#endif
+
+// The dialogs without windows: what reaches the file and the service.
+struct ModemDialogRig {
+    ProfileDir& dir;
+    ServiceEntry service = DefaultServiceEntry();
+    ModemProfile profile;
+    ModemSetup setup{service, profile, dir.str(), 0};
+    RecordingModemDialogView list, commands, results;
+    // Each opening of a dialog is a new one, as with the windows.
+    std::optional<ProfileFieldsDialog> commandDialog, resultDialog;
+    std::function<void(RecordingModemDialogView&)> onCommands, onResults;
+
+    ModemSelectDialog select{setup, [this] {
+                                 commands = {};
+                                 commandDialog.emplace(setup, ProfileFieldsDialog::Kind::Commands, [this] {
+                                     results = {};
+                                     resultDialog.emplace(setup, ProfileFieldsDialog::Kind::Results);
+                                     resultDialog->Open(results);
+                                     if (onResults) onResults(results);
+                                 });
+                                 commandDialog->Open(commands);
+                                 if (onCommands) onCommands(commands);
+                             }};
+
+    explicit ModemDialogRig(ProfileDir& d) : dir(d) {}
+
+    static void Type(RecordingModemDialogView& view, ProfileFieldsDialog& dialog, int control,
+                     const std::string& text) {
+        view.texts[control] = text;
+        dialog.TextChanged(view, control);
+    }
+};
+
+TEST(ModemDialogs, SelectTypeAndOkWritesTheChosenManufacturersFile) {
+    ProfileDir dir;
+    ModemDialogRig rig(dir);
+    rig.select.Open(rig.list);
+    EXPECT_EQ(std::vector<std::string>(std::begin(ManufacturerTable), std::end(ManufacturerTable)), rig.list.list);
+    EXPECT_EQ(kHayesIndex, rig.list.selection);
+
+    rig.onCommands = [&](RecordingModemDialogView& v) {
+        EXPECT_EQ("USRobotics", v.title);
+        EXPECT_EQ(kProfileTextLimit, v.limits[dlg::kProfileReset]);
+        rig.Type(v, *rig.commandDialog, dlg::kProfileReset, "ATZ^M" + std::string(90, '!'));
+        rig.commandDialog->Command(v, dlg::kOk);
+    };
+    rig.list.selection = kUsRoboticsIndex;
+    rig.select.ListChanged(rig.list);
+    rig.select.Command(rig.list, dlg::kModemSelect);
+    EXPECT_TRUE(rig.commands.closed);
+    EXPECT_EQ(kUsRoboticsIndex, rig.service.ModemIndex);  // the profile's OK stores it too
+
+    ModemProfile saved;
+    ASSERT_TRUE(LoadModemProfile(saved, dir.str(), kUsRoboticsIndex));
+    EXPECT_EQ("ATZ^M" + std::string(73, '!'), FieldText(saved.ResetString));
+
+    // Cancel in the list after that leaves the service as the profile left it.
+    rig.service.ModemIndex = kHayesIndex;
+    rig.select.Open(rig.list);
+    rig.list.selection = 0;
+    rig.select.ListChanged(rig.list);
+    rig.select.Command(rig.list, dlg::kCancel);
+    EXPECT_EQ(kHayesIndex, rig.service.ModemIndex);
+    rig.select.Command(rig.list, dlg::kOk);
+    EXPECT_EQ(0, rig.service.ModemIndex);
+    rig.select.Command(rig.list, dlg::kHelp);
+    EXPECT_EQ(std::vector<unsigned>{kModemHelpContext}, rig.list.helpContexts);
+}
+
+TEST(ModemDialogs, CancelKeepsTheFileAndResultCodesReloadWithoutLosingTypedText) {
+    ProfileDir dir;
+    ModemDialogRig rig(dir);
+    ModemProfile old = HayesLike();
+    StoreField(old.ResetString, "ATZ^M");
+    ASSERT_TRUE(SaveModemProfile(old, dir.str(), kUsRoboticsIndex));
+    rig.service.ModemIndex = kUsRoboticsIndex;
+    rig.select.Open(rig.list);
+
+    rig.onCommands = [&](RecordingModemDialogView& v) {
+        EXPECT_EQ("ATZ^M", v.texts[dlg::kProfileReset]);
+        rig.Type(v, *rig.commandDialog, dlg::kProfileReset, "AT&F^M");
+        rig.commandDialog->Command(v, dlg::kCancel);
+    };
+    rig.select.Command(rig.list, dlg::kModemSelect);
+    EXPECT_EQ("AT&F^M", FieldText(rig.profile.ResetString));  // stays in memory until the next load
+    ModemProfile onDisk;
+    LoadModemProfile(onDisk, dir.str(), kUsRoboticsIndex);
+    EXPECT_EQ("ATZ^M", FieldText(onDisk.ResetString));
+
+    rig.onResults = [&](RecordingModemDialogView& v) {
+        EXPECT_EQ("USRobotics Result code", v.title);
+        EXPECT_EQ("NO CARRIER", v.texts[dlg::kResultCarrier]);
+        rig.Type(v, *rig.resultDialog, dlg::kResultBusy, "LINE BUSY");
+        rig.resultDialog->Command(v, dlg::kHelp);
+        rig.resultDialog->Command(v, dlg::kOk);
+        EXPECT_EQ(std::vector<unsigned>{kResultHelpContext}, v.helpContexts);
+    };
+    rig.onCommands = [&](RecordingModemDialogView& v) {
+        rig.Type(v, *rig.commandDialog, dlg::kProfileHangup, "ATH^M");
+        rig.commandDialog->Command(v, dlg::kProfileResultCodes);
+        rig.commandDialog->Command(v, dlg::kOk);
+    };
+    rig.select.Command(rig.list, dlg::kModemSelect);
+    LoadModemProfile(onDisk, dir.str(), kUsRoboticsIndex);
+    EXPECT_EQ("LINE BUSY", FieldText(onDisk.ResultBusy));
+    EXPECT_EQ("ATH^M", FieldText(onDisk.HangupString));
+    EXPECT_EQ("ATZ^M", FieldText(onDisk.ResetString));  // the cancelled edit was reloaded away
+}
+
+}  // namespace
+}  // namespace palvex
