@@ -6,6 +6,21 @@ include(GoogleTest)
 add_subdirectory(tools)
 add_subdirectory(tests)
 
+# The installed keymap, generated here for the tests that read it as the
+# program does.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(PALVEX_KEYMAP_FILE ${CMAKE_BINARY_DIR}/keymap/palvex.kbd)
+add_custom_command(OUTPUT ${PALVEX_KEYMAP_FILE}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/keymap
+  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/keymap/make_keymap.py ${PALVEX_KEYMAP_FILE}
+  DEPENDS ${CMAKE_SOURCE_DIR}/tools/keymap/make_keymap.py
+  COMMENT "Writing palvex.kbd" VERBATIM)
+add_custom_target(palvex_keymap ALL DEPENDS ${PALVEX_KEYMAP_FILE})
+if(TARGET terminal_tests)
+  add_dependencies(terminal_tests palvex_keymap)
+  target_compile_definitions(terminal_tests PRIVATE PALVEX_KEYMAP_FILE="${PALVEX_KEYMAP_FILE}")
+endif()
+
 # One target for the command-line tools, so that running the program does not
 # have to build every test first.
 function(palvex_collect_executables dir out)

@@ -28,7 +28,54 @@ void NextRemoteLine(TerminalScreen& sc, ChatState& chat) {
     sc.display->FillBackground({0, bottom - sc.cellHeight, right, bottom});
 }
 
+// The local half: the first nine rows, scrolled as one block.
+constexpr int kLocalLines = 9;
+
+int ChatRight(const TerminalScreen& sc) { return sc.display->ClientWidth() - kScrollBarWidth; }
+
+// Whole cells across the window, never fewer than one or more than a line holds.
+int ChatColumns(const TerminalScreen& sc) {
+    const int cells = sc.cellWidth > 0 ? ChatRight(sc) / sc.cellWidth : 1;
+    return cells < 1 ? 1 : (cells > kLineCells ? kLineCells : cells);
+}
+
+void NextLocalLine(TerminalScreen& sc, ChatState& chat) {
+    chat.localCol = 0;
+    if (chat.localRow < kLocalLines - 1) {
+        ++chat.localRow;
+        return;
+    }
+    const int right = ChatRight(sc);
+    const int bottom = kTextTop + kLocalLines * sc.cellHeight;
+    sc.display->ScrollPixels({0, kTextTop, right, bottom}, 0, -sc.cellHeight);
+    sc.display->FillBackground({0, bottom - sc.cellHeight, right, bottom});
+}
+
 }  // namespace
+
+void ChatEcho(Session& s, const uint8_t* bytes, int count) {
+    TerminalScreen& sc = s.screen;
+    ChatState& chat = s.pump.chat;
+    if (chat.localRow < 0 || chat.localRow >= kLocalLines) chat.localRow = 0;
+    const int columns = ChatColumns(sc);
+    if (chat.localCol < 0 || chat.localCol > columns) chat.localCol = 0;
+    for (int i = 0; i < count; ++i) {
+        const uint8_t b = bytes[i];
+        if (b == 0x0D) {
+            NextLocalLine(sc, chat);
+        } else if (b == 0x08 || b == 0x7F) {
+            // Rubbing out stays on the line, as it does on the remote side.
+            if (chat.localCol > 0) {
+                --chat.localCol;
+                DrawAt(sc, chat.localRow, chat.localCol, ' ');
+            }
+        } else if (b >= 0x20) {
+            if (chat.localCol >= columns) NextLocalLine(sc, chat);
+            DrawAt(sc, chat.localRow, chat.localCol, b);
+            ++chat.localCol;
+        }
+    }
+}
 
 void ChatReceive(Session& s, const uint8_t* bytes, int count) {
     TerminalScreen& sc = s.screen;

@@ -28,6 +28,9 @@ int InterpretBytes(Session& s, const uint8_t* bytes, int count);
 int InterpretBytesShowingControls(Session& s, const uint8_t* bytes, int count);
 // The chat receiver: remote text in the lower half, not stored in the buffer.
 void ChatReceive(Session& s, const uint8_t* bytes, int count);
+// What the user types in chat mode, drawn in the upper half: CR starts a line,
+// text wraps at the window's width and the nine lines scroll up one at a time.
+void ChatEcho(Session& s, const uint8_t* bytes, int count);
 
 // Waits `ms` keeping the user interface alive, running the pump when `pump`.
 void WaitPumping(Session& s, unsigned ms, bool pump);
