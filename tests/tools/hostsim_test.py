@@ -1,0 +1,654 @@
+#!/usr/bin/env python3
+"""Tests of tools/hostsim: the simulated modem and BBS, talked to through the
+pty slave as the program would, with real lrzsz and C-Kermit as the peers."""
+
+import fcntl
+import os
+import random
+import re
+import select
+import shutil
+import signal
+import socket
+import subprocess
+import sys
+import tempfile
+import termios
+import time
+import tty
+import unittest
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+TOOL_DIR = os.path.normpath(os.path.join(HERE, "..", "..", "tools", "hostsim"))
+HOSTSIM = os.path.join(TOOL_DIR, "hostsim.py")
+sys.path.insert(0, TOOL_DIR)
+
+import hsconfig  # noqa: E402
+import modem  # noqa: E402
+
+GUARD = 0.5
+BASE_CONFIG = """
+[modem]
+guard = %(guard)s
+
+[numbers]
+9,123 = connect 2400 after 0.4
+5550000 = busy
+5550001 = no-carrier
+5550002 = silence
+5550003 = no-dialtone
+5550004 = connect 0
+default = no-carrier
+
+[host]
+name = TEST BBS
+files = files
+uploads = uploads
+page_lines = 5
+banner_delay = 0
+after_transfer_quiet = 0.3
+text_file = text.txt
+
+[users]
+guest = guest
+"""
+
+START_TIMEOUT = 20  # a loaded build machine makes Python slow to start
+REPLY_TIMEOUT = 10
+
+
+class Sim:
+    """One hostsim process and the test's end of its port."""
+
+    def __init__(self, extra_config="", args=()):
+        self.tmp = tempfile.TemporaryDirectory(prefix="hostsim-test-")
+        d = self.tmp.name
+        os.mkdir(os.path.join(d, "files"))
+        os.mkdir(os.path.join(d, "uploads"))
+        with open(os.path.join(d, "text.txt"), "w") as f:
+            f.write("".join("text line %d\n" % n for n in range(1, 13)))
+        self.config = os.path.join(d, "sim.ini")
+        with open(self.config, "w") as f:
+            f.write(BASE_CONFIG % {"guard": GUARD} + extra_config)
+        self.link = os.path.join(d, "com1")
+        self.bytes_log = os.path.join(d, "bytes.log")
+        self.event_log = os.path.join(d, "events.log")
+        self.proc = subprocess.Popen(
+            [sys.executable, HOSTSIM, "--config", self.config, "--link", self.link,
+             "--log", self.bytes_log, "--event-log", self.event_log, "--print-slave", *args],
+            stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        self.slave_name = self.proc.stdout.readline().decode().strip()
+        deadline = time.monotonic() + START_TIMEOUT
+        while not os.path.islink(self.link):
+            if self.proc.poll() is not None or time.monotonic() > deadline:
+                raise RuntimeError("hostsim did not start: %s" % self.proc.stderr.read())
+            time.sleep(0.02)
+        self.fd = None
+        self.sent = bytearray()
+        self.buf = bytearray()
+        self.open()
+
+    def path(self, *parts):
+        return os.path.join(self.tmp.name, *parts)
+
+    def open(self):
+        self.fd = os.open(self.link, os.O_RDWR | os.O_NOCTTY)
+        tty.setraw(self.fd)
+
+    def close_port(self):
+        if self.fd is not None:
+            os.close(self.fd)
+            self.fd = None
+
+    def stop(self):
+        self.close_port()
+        if self.proc.poll() is None:
+            self.proc.send_signal(signal.SIGTERM)
+            try:
+                self.proc.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+        self.proc.stdout.close()
+        self.proc.stderr.close()
+        self.tmp.cleanup()
+
+    def send(self, data):
+        self.sent += data
+        os.write(self.fd, data)
+
+    def _fill(self, timeout):
+        r, _, _ = select.select([self.fd], [], [], timeout)
+        if r:
+            self.buf += os.read(self.fd, 65536)
+            return True
+        return False
+
+    def expect(self, pattern, timeout=REPLY_TIMEOUT):
+        """Bytes up to and including the first match of `pattern` (bytes or
+        a compiled regex); fails when it does not come within the timeout."""
+        deadline = time.monotonic() + timeout
+        while True:
+            m = (re.search(re.escape(pattern), self.buf) if isinstance(pattern, bytes)
+                 else pattern.search(self.buf))
+            if m:
+                out = bytes(self.buf[:m.end()])
+                del self.buf[:m.end()]
+                return out
+            left = deadline - time.monotonic()
+            if left <= 0:
+                raise AssertionError("no %r within %ss; got %r" % (pattern, timeout, bytes(self.buf)))
+            self._fill(left)
+
+    def drain(self, seconds):
+        """Everything that arrives within `seconds` (for checking silence)."""
+        deadline = time.monotonic() + seconds
+        while time.monotonic() < deadline:
+            self._fill(max(0.0, deadline - time.monotonic()))
+        out = bytes(self.buf)
+        self.buf.clear()
+        return out
+
+    def command(self, line, reply=b"OK\r\n"):
+        self.send(line + b"\r")
+        return self.expect(reply)
+
+    def events(self, name=None):
+        try:
+            with open(self.event_log) as f:
+                lines = [line.split(" ", 2)[1:] for line in f.read().splitlines()]
+        except FileNotFoundError:
+            return []
+        out = [(e[0], e[1] if len(e) > 1 else "") for e in lines]
+        return [e for e in out if name is None or e[0] == name]
+
+    def wait_event(self, name, timeout=REPLY_TIMEOUT):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            found = self.events(name)
+            if found:
+                return found
+            time.sleep(0.05)
+        raise AssertionError("no %s event; log: %r" % (name, self.events()))
+
+    def login(self):
+        self.command(b"ATDT 9,123", b"CONNECT 2400\r\n")
+        self.expect(b"login: ")
+        self.send(b"guest\r")
+        self.expect(b"password: ")
+        self.send(b"guest\r")
+        return self.expect(b"Main menu, your choice: \x1b[0m")
+
+
+class SimTest(unittest.TestCase):
+    extra_config = ""
+    args = ()
+
+    def setUp(self):
+        self.sim = Sim(self.extra_config, self.args)
+
+    def tearDown(self):
+        self.sim.stop()
+
+
+class ParsingTest(unittest.TestCase):
+    def test_dial_numbers_normalise_to_digits(self):
+        cases = [("T 9,123", "9123"), ("P9-123", "9123"), ("9,123", "9123"),
+                 ("(555) 123-4", "5551234"), ("T*70,W5#", "*705#"), (" ,T", "")]
+        for text, want in cases:
+            self.assertEqual(hsconfig.normalise_number(text), want, text)
+
+    def test_outcomes(self):
+        good = [("connect 2400 after 1.5", ("connect", 2400, 1.5)), ("CONNECT 0", ("connect", 0, 0)),
+                ("busy", ("busy", 0, 0)), ("no-carrier after 2", ("no-carrier", 0, 2)),
+                ("silence", ("silence", 0, 0)), ("no-dialtone", ("no-dialtone", 0, 0))]
+        for text, (kind, rate, after) in good:
+            o = hsconfig.parse_outcome(text)
+            self.assertEqual((o.kind, o.rate, o.after), (kind, rate, after), text)
+        for text in ["", "ring", "connect", "connect fast", "busy after", "connect 2400 later 1",
+                     "silence after 3", "busy after -1"]:
+            with self.assertRaises(hsconfig.ConfigError, msg=text):
+                hsconfig.parse_outcome(text)
+
+    def test_command_lines(self):
+        good = [("", []), ("E1V1Q0", [("E", 1), ("V", 1), ("Q", 0)]), ("Q", [("Q", 0)]),
+                ("&F", [("&F", 0)]), ("S0=2S0?", [("S=", 0, 2), ("S?", 0)]),
+                ("DT 9,123", [("D", "T 9,123")]), ("H0 Z", [("H", 0), ("Z", 0)]),
+                ("&C1&D2\\N3%C1X4", [("&C", 1), ("&D", 2), ("\\N", 3), ("%C", 1), ("X", 4)]),
+                ("e0v0", [("E", 0), ("V", 0)]), ("+MS=V34;E1", [("+", "MS=V34"), ("E", 1)])]
+        for body, want in good:
+            self.assertEqual(modem.parse(body), want, body)
+        for body in ["J", "E2", "S", "S=3", "&", "&!", "Q5", "#", "S100=1"]:
+            with self.assertRaises(modem.CommandError, msg=body):
+                modem.parse(body)
+
+    def test_bad_config_is_reported(self):
+        with tempfile.TemporaryDirectory() as d:
+            for text in ["[numbers]\n123 = ring\n", "[numbers]\n--- = busy\n", "[answer]\nrate = fast\n",
+                         "no section\n"]:
+                path = os.path.join(d, "bad.ini")
+                with open(path, "w") as f:
+                    f.write(text)
+                with self.assertRaises(hsconfig.ConfigError, msg=text):
+                    hsconfig.load(path)
+            r = subprocess.run([sys.executable, HOSTSIM, "--config", os.path.join(d, "missing.ini")],
+                               capture_output=True, timeout=60)
+            self.assertEqual(r.returncode, 2)
+            self.assertIn(b"cannot read", r.stderr)
+
+
+class CommandModeTest(SimTest):
+    def test_echo_and_result_forms(self):
+        s = self.sim
+        cases = [  # line, expected reply (echo included while it is on)
+            (b"AT", b"AT\r\r\nOK\r\n"),
+            (b"at", b"at\r\r\nOK\r\n"),
+            (b"ATE1V1Q0", b"ATE1V1Q0\r\r\nOK\r\n"),
+            (b"ATJ", b"ATJ\r\r\nERROR\r\n"),
+            (b"ATS0=3S0?", b"ATS0=3S0?\r\r\n003\r\n\r\nOK\r\n"),
+            (b"ATZ", b"ATZ\r\r\nOK\r\n"),
+            (b"ATS0?", b"ATS0?\r\r\n000\r\n\r\nOK\r\n"),
+            (b"ATO", b"ATO\r\r\nNO CARRIER\r\n"),
+            (b"ATE0", b"ATE0\r\r\nOK\r\n"),
+            (b"AT", b"\r\nOK\r\n"),
+            (b"ATV0", b"0\r"),
+            (b"AT", b"0\r"),
+            (b"ATJ", b"4\r"),
+            (b"ATQ1", b""),
+            (b"AT", b""),
+            (b"ATQ0V1", b"\r\nOK\r\n"),
+            (b"AT&F", b"\r\nOK\r\n"),
+            (b"AT", b"AT\r\r\nOK\r\n"),
+        ]
+        for line, want in cases:
+            s.send(line + b"\r")
+            if want:
+                self.assertEqual(s.expect(want), want, line)
+            else:
+                self.assertEqual(s.drain(0.3), b"", line)
+        self.assertEqual(s.drain(0.1), b"")
+
+    def test_port_probe_is_answered(self):
+        # The port detection writes exactly these four bytes and takes any
+        # complete reply line as a modem.
+        s = self.sim
+        s.send(b"ATQ\r")
+        self.assertEqual(s.expect(b"OK\r\n"), b"ATQ\r\r\nOK\r\n")
+
+    def test_lines_sent_together_are_each_answered(self):
+        s = self.sim
+        s.send(b"ATE0\r\nAT\r\nATS7=30\rATJ\rAT\r")
+        s.expect(b"ERROR\r\n")
+        s.expect(b"OK\r\n")
+        self.assertEqual(len(re.findall(rb"\r\n(OK|ERROR)\r\n", s.sent)), 0)
+        self.assertEqual([e[1] for e in s.events("result")], ["OK", "OK", "OK", "ERROR", "OK"])
+
+    def test_line_editing(self):
+        s = self.sim
+        s.command(b"ATE0")
+        cases = [  # typed, result; A/ repeats the last line without a CR
+            (b"ATJ\x08E0\r", b"OK"), (b"garbage AT\r", b"OK"), (b"ATQ1\x7f\x7fE0\r", b"OK"),
+            (b"ATJ\r", b"ERROR"), (b"A/", b"ERROR"), (b"xyz\r", None), (b"AT\x08\x08\r", None)]
+        for typed, want in cases:
+            s.send(typed)
+            if want:
+                self.assertEqual(s.expect(b"\r\n" + want + b"\r\n"), b"\r\n" + want + b"\r\n", typed)
+            else:
+                self.assertEqual(s.drain(0.3), b"", typed)
+
+    def test_dial_outcomes(self):
+        s = self.sim
+        s.command(b"ATE0")
+        cases = [(b"ATDT5550000", b"\r\nBUSY\r\n"), (b"ATDT 555-0001", b"\r\nNO CARRIER\r\n"),
+                 (b"ATDP5550003", b"\r\nNO DIALTONE\r\n"), (b"ATDT 1234", b"\r\nNO CARRIER\r\n"),
+                 (b"ATD", b"\r\nERROR\r\n")]
+        for line, want in cases:
+            s.send(line + b"\r")
+            self.assertEqual(s.expect(want), want, line)
+        dials = [e[1].split()[0] for e in s.events("dial")]
+        self.assertEqual(dials, ["number=5550000", "number=5550001", "number=5550003", "number=1234"])
+
+    def test_connect_comes_after_the_configured_delay(self):
+        s = self.sim
+        start = time.monotonic()
+        s.send(b"ATDT 9,123\r")
+        self.assertEqual(s.expect(b"CONNECT 2400\r\n"), b"ATDT 9,123\r\r\nCONNECT 2400\r\n")
+        self.assertGreaterEqual(time.monotonic() - start, 0.4)
+
+    def test_rate_zero_connects_plainly(self):
+        s = self.sim
+        s.command(b"ATE0")
+        s.send(b"ATDT5550004\r")
+        self.assertEqual(s.expect(b"\r\nCONNECT\r\n"), b"\r\nCONNECT\r\n")
+
+    def test_silent_number_never_answers(self):
+        s = self.sim
+        s.command(b"ATE0")
+        s.send(b"ATDT5550002\r")
+        self.assertEqual(s.drain(1.5), b"")
+        s.command(b"AT")  # and the modem still takes commands
+
+    def test_a_character_abandons_a_dial(self):
+        s = self.sim
+        s.command(b"ATE0")
+        s.send(b"ATDT 9,123\r")
+        s.send(b" ")
+        self.assertEqual(s.expect(b"NO CARRIER\r\n"), b"\r\nNO CARRIER\r\n")
+        self.assertEqual(s.events("connect"), [])
+
+    def test_byte_log_holds_what_was_sent(self):
+        s = self.sim
+        s.command(b"AT")
+        s.command(b"ATDT 9,123", b"CONNECT 2400\r\n")
+        s.expect(b"login: ")
+        s.send(b"nobody\r\x00\xff\x1b[A")
+        s.expect(b"password: ")
+        s.send(b"x\r")
+        s.expect(b"login: ")
+        s.close_port()
+        s.wait_event("port-closed")
+        with open(s.bytes_log, "rb") as f:
+            self.assertEqual(f.read(), bytes(s.sent))
+
+
+class OnlineTest(SimTest):
+    def test_escape_with_guard_times_returns_to_command_mode(self):
+        s = self.sim
+        s.login()
+        time.sleep(GUARD * 1.6)
+        s.send(b"+++")
+        self.assertEqual(s.expect(b"OK\r\n"), b"\r\nOK\r\n")
+        (_, text), = s.events("escape")
+        fields = dict(f.split("=") for f in text.split())
+        self.assertGreaterEqual(float(fields["before"]), GUARD)
+        self.assertGreaterEqual(float(fields["after"]), GUARD)
+        self.assertAlmostEqual(float(fields["guard"]), GUARD)
+        # the call is still up: ATO goes back to the host, which still works
+        s.command(b"ATO", b"CONNECT 2400\r\n")
+        s.send(b"T")
+        s.expect(b"-- more --")
+
+    def test_pluses_without_guard_are_data(self):
+        s = self.sim
+        s.command(b"ATDT 9,123", b"CONNECT 2400\r\n")
+        s.expect(b"login: ")
+        time.sleep(GUARD * 1.6)
+        s.send(b"x+++")  # no silence in front
+        s.expect(b"x+++")  # echoed by the login prompt
+        time.sleep(GUARD * 1.6)
+        s.send(b"+++y")  # no silence after
+        s.expect(b"+++y")
+        s.send(b"\r")
+        s.expect(b"password: ")
+        self.assertEqual(s.events("escape"), [])
+        self.assertEqual(len(s.events("escape-aborted")), 1)
+
+    def test_hang_up_after_escape(self):
+        s = self.sim
+        s.login()
+        time.sleep(GUARD * 1.6)
+        s.send(b"+++")
+        s.expect(b"OK\r\n")
+        s.command(b"ATH")
+        self.assertEqual(s.events("hangup"), [("hangup", "reason=ATH")])
+        s.command(b"ATO", b"NO CARRIER\r\n")
+        s.command(b"ATDT 9,123", b"CONNECT 2400\r\n")  # a new call works
+
+    def test_closing_the_port_hangs_up(self):
+        s = self.sim
+        s.login()
+        s.close_port()
+        s.wait_event("hangup")
+        self.assertEqual(s.events("hangup"), [("hangup", "reason=port-closed")])
+        s.open()
+        s.command(b"AT")
+
+    def test_menu_after_login_is_in_colour(self):
+        s = self.sim
+        menu = s.login()
+        self.assertIn(b"\x1b[2J", menu)
+        self.assertRegex(menu, rb"\x1b\[1;37;44m +TEST BBS - Main Menu +\x1b\[0m")
+        for item in (b"Text area", b"File area", b"Goodbye"):
+            self.assertRegex(menu, rb"\|.*\x1b\[1;33m.\x1b\[0;37m  " + item)
+
+    def test_text_area_pages(self):
+        s = self.sim
+        s.login()
+        s.send(b"T")
+        page = s.expect(b"-- more --")
+        self.assertIn(b"text line 5\r\n", page)
+        self.assertNotIn(b"text line 6", page)
+        s.send(b" ")
+        self.assertIn(b"text line 10\r\n", s.expect(b"-- more --"))
+        s.send(b"q")
+        s.expect(b"Main menu, your choice: ")
+        s.send(b"T")
+        s.expect(b"-- more --")
+        s.send(b" ")
+        s.expect(b"-- more --")
+        s.send(b" ")
+        self.assertIn(b"text line 12\r\n", s.expect(b"-- end of text, press a key --"))
+        s.send(b"x")
+        s.expect(b"Main menu, your choice: ")
+
+    def test_goodbye_and_failed_logins_end_the_call(self):
+        s = self.sim
+        s.login()
+        s.send(b"g")
+        s.expect(b"Goodbye!\r\n\r\nNO CARRIER\r\n")
+        s.command(b"ATDT 9,123", b"CONNECT 2400\r\n")
+        for _ in range(3):
+            s.expect(b"login: ")
+            s.send(b"guest\r")
+            s.expect(b"password: ")
+            s.send(b"wrong\r")
+            s.expect(b"Login incorrect")
+        s.expect(b"NO CARRIER\r\n")
+        self.assertEqual([e[1] for e in s.events("hangup")], ["reason=host", "reason=host"])
+        s.command(b"AT")
+
+
+class AnswerTest(SimTest):
+    extra_config = "\n[answer]\ncall_after = 0.3\nring_interval = 0.4\nmax_rings = 20\nrate = 9600\n"
+
+    def test_auto_answer_after_s0_rings(self):
+        s = self.sim
+        s.command(b"ATE0S0=2")
+        got = s.expect(b"CONNECT 9600\r\n")
+        self.assertEqual(got.count(b"\r\nRING\r\n"), 2)
+        s.expect(b"login: ")
+        self.assertEqual([e[1] for e in s.events("ring")], ["n=1", "n=2"])
+
+    def test_answer_on_ata(self):
+        s = self.sim
+        s.command(b"ATE0")
+        s.expect(b"\r\nRING\r\n")
+        s.send(b"ATA\r")
+        s.expect(b"CONNECT 9600\r\n")
+        s.expect(b"login: ")
+
+
+class OnceTest(SimTest):
+    args = ("--once",)
+
+    def test_once_ends_with_the_first_call(self):
+        s = self.sim
+        s.command(b"ATDT5550000", b"BUSY\r\n")  # not a call
+        s.login()
+        s.send(b"G")
+        s.expect(b"NO CARRIER\r\n")
+        self.assertEqual(s.proc.wait(timeout=10), 0)
+        self.assertFalse(os.path.lexists(s.link))
+
+
+class SilentTest(SimTest):
+    args = ("--silent",)
+
+    def test_silent_port_swallows_everything(self):
+        s = self.sim
+        s.send(b"ATQ\r")
+        s.send(b"AT\r")
+        self.assertEqual(s.drain(1.0), b"")
+        s.close_port()
+        s.wait_event("port-closed")
+        with open(s.bytes_log, "rb") as f:
+            self.assertEqual(f.read(), b"ATQ\rAT\r")
+
+
+def run_peer(argv, fd, cwd, ctty=False, timeout=60):
+    """A transfer program on the test's end of the line.
+
+    lrzsz flushes its terminal both ways when it exits, which on the shared
+    pty could throw away its last acknowledgement before the simulator has
+    read it; so it talks through a socket pair relayed here.  C-Kermit needs
+    a terminal and does not flush, so it gets the slave itself.
+    """
+    if ctty:
+        def take_terminal():
+            fcntl.ioctl(0, termios.TIOCSCTTY, 0)
+        p = subprocess.Popen(argv, cwd=cwd, stdin=fd, stdout=fd, stderr=subprocess.PIPE,
+                             start_new_session=True, preexec_fn=take_terminal)
+        try:
+            _, err = p.communicate(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            p.kill()
+            _, err = p.communicate()
+        return p.returncode, err
+    ours, theirs = socket.socketpair()
+    with tempfile.TemporaryFile() as err:
+        p = subprocess.Popen(argv, cwd=cwd, stdin=theirs, stdout=theirs, stderr=err)
+        theirs.close()
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            r, _, _ = select.select([ours, fd], [], [], 0.5)
+            if fd in r:
+                data = os.read(fd, 65536)
+                try:
+                    ours.sendall(data)
+                except OSError:
+                    break
+            if ours in r:
+                data = ours.recv(65536)
+                if not data:
+                    break
+                os.write(fd, data)
+        ours.close()
+        try:
+            p.wait(timeout=max(1, deadline - time.monotonic()))
+        except subprocess.TimeoutExpired:
+            p.kill()
+            p.wait()
+        err.seek(0)
+        return p.returncode, err.read()
+
+
+@unittest.skipUnless(shutil.which("sx") and shutil.which("rz") and shutil.which("kermit"),
+                     "lrzsz or C-Kermit is not installed (scripts/setup installs them)")
+class TransferTest(SimTest):
+    def setUp(self):
+        super().setUp()
+        rng = random.Random(7)
+        self.data = bytes(rng.randrange(256) for _ in range(4999)) + b"\x55"
+        with open(self.sim.path("files", "DATA.BIN"), "wb") as f:
+            f.write(self.data)
+        with open(self.sim.path("files", "A.TXT"), "wb") as f:
+            f.write(b"first file\r\n")
+        self.down = self.sim.path("down")
+        os.mkdir(self.down)
+
+    def enter_file_area(self):
+        s = self.sim
+        s.login()
+        s.send(b"F")
+        listing = s.expect(b"File area, your choice: \x1b[0m")
+        self.assertRegex(listing, rb" 1  A.TXT +12\r\n +2  DATA.BIN +5000\r\n")
+
+    def finish(self):
+        s = self.sim
+        s.expect(b"Transfer complete.\r\n", timeout=30)
+        s.expect(b"File area, your choice: \x1b[0m")
+
+    def test_downloads_with_each_protocol(self):
+        s = self.sim
+        self.enter_file_area()
+        cases = [  # key, file as typed, receiver on our side, needs a terminal, padded
+            (b"C", b"2", ["rx", "-q", "-c", "got.bin"], False, True),
+            (b"X", b"data.bin", ["rx", "-q", "got.bin"], False, True),
+            (b"1", b"2", ["rx", "-q", "-c", "got.bin"], False, True),
+            (b"Y", b"DATA.BIN", ["rb", "-q", "-y"], False, False),
+            (b"Z", b"2", ["rz", "-q", "-y"], False, False),
+            (b"K", b"2", ["kermit", "-Y", "-q", "-i", "-r"], True, False),
+        ]
+        for key, typed, argv, ctty, padded in cases:
+            with self.subTest(protocol=key):
+                s.send(b"D")
+                s.expect(b"Protocol (Enter to cancel): ")
+                s.send(key)
+                s.expect(b"File number or name: ")
+                s.send(typed + b"\r")
+                s.expect(b"download of DATA.BIN now (Ctrl-X several times to cancel).\r\n")
+                rc, err = run_peer(argv, s.fd, self.down, ctty)
+                self.assertEqual(rc, 0, err)
+                self.finish()
+                name = os.path.join(self.down, "got.bin" if padded else "DATA.BIN")
+                with open(name, "rb") as f:
+                    got = f.read()
+                os.unlink(name)
+                if padded:  # XMODEM fills the last block with ^Z
+                    self.assertEqual(got[:len(self.data)], self.data)
+                    self.assertEqual(got[len(self.data):].strip(b"\x1a"), b"")
+                else:
+                    self.assertEqual(got, self.data)
+
+    def test_uploads_with_each_protocol(self):
+        s = self.sim
+        with open(os.path.join(self.down, "UP.BIN"), "wb") as f:
+            f.write(self.data)
+        self.enter_file_area()
+        cases = [  # key, name asked for, sender on our side, needs a terminal, padded
+            (b"X", b"X.BIN", ["sx", "-q", "UP.BIN"], False, True),
+            (b"C", b"C.BIN", ["sx", "-q", "UP.BIN"], False, True),
+            (b"1", b"K1.BIN", ["sx", "-q", "-k", "UP.BIN"], False, True),
+            (b"Y", None, ["sb", "-q", "-k", "UP.BIN"], False, False),
+            (b"Z", None, ["sz", "-q", "UP.BIN"], False, False),
+            (b"K", None, ["kermit", "-Y", "-q", "-i", "-s", "UP.BIN"], True, False),
+        ]
+        for key, name, argv, ctty, padded in cases:
+            with self.subTest(protocol=key):
+                s.send(b"U")
+                s.expect(b"Protocol (Enter to cancel): ")
+                s.send(key)
+                if name:
+                    s.expect(b"File name: ")
+                    s.send(name + b"\r")
+                s.expect(b"upload now (Ctrl-X several times to cancel).\r\n")
+                rc, err = run_peer(argv, s.fd, self.down, ctty)
+                self.assertEqual(rc, 0, err)
+                self.finish()
+                path = s.path("uploads", (name or b"UP.BIN").decode())
+                with open(path, "rb") as f:
+                    got = f.read()
+                os.unlink(path)
+                if padded:
+                    self.assertEqual(got[:len(self.data)], self.data)
+                    self.assertEqual(got[len(self.data):].strip(b"\x1a"), b"")
+                else:
+                    self.assertEqual(got, self.data)
+
+    def test_upload_names_are_checked(self):
+        s = self.sim
+        s.login()
+        s.send(b"F")
+        s.expect(b"File area, your choice: \x1b[0m")
+        for name in (b"../evil", b"a/b", b".hidden"):
+            s.send(b"UX")
+            s.expect(b"File name: ")
+            s.send(name + b"\r")
+            s.expect(b"Use letters")
+            s.expect(b"File area, your choice: \x1b[0m")
+        self.assertEqual(os.listdir(s.path("uploads")), [])
+        self.assertEqual(s.events("transfer-start"), [])
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
