@@ -12,6 +12,7 @@
 #include "comm/pump.h"
 #include "comm/session.h"
 #include "comm/win/win32_port.h"
+#include "modem/modem_profile.h"
 #include "phonebook/service_entry.h"
 #include "platform/win/win_message_loop.h"
 #include "platform/win/win_ui.h"
@@ -75,6 +76,7 @@ struct App {
     TerminalScreen screen;
     TerminalModes modes;
     Win32Port device;
+    ModemProfile WorkingProfile;   // reloaded whenever a service becomes current
 
     WinUi winUi;
     Ui& ui;

@@ -11,6 +11,7 @@
 #include "shell/win/clipboard_commands.h"
 #include "shell/win/keyboard_input.h"
 #include "shell/win/keymap_dialogs.h"
+#include "shell/win/modem_commands.h"
 #include "shell/win/pending_commands.h"
 #include "shell/win/term_prefs_dialog.h"
 #include "terminal/win/terminal_view.h"

@@ -7,7 +7,6 @@ void OpenPrintSetup(App&) {}
 void PrintBuffer(App&) {}
 void PrintLogfile(App&) {}
 void PrintSelection(App&) {}
-void OpenModemSettings(App&) {}
 void OpenModemPort(App&) {}
 void OpenDialDialog(App&) {}
 void ReleaseDialBuffer(App&) {}

@@ -20,7 +20,6 @@ void PrintLogfile(App& app);          // 404
 void PrintSelection(App& app);        // 111
 
 // Modem, dialing and hang-up.
-void OpenModemSettings(App& app);     // 301
 void OpenModemPort(App& app);         // 1008
 void OpenDialDialog(App& app);        // timer 2
 void ReleaseDialBuffer(App& app);

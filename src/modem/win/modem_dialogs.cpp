@@ -1,0 +1,152 @@
+#include "modem/win/modem_dialogs.h"
+
+#include "modem/modem_setup.h"
+#include "platform/win/win_dialog_view.h"
+#include "shell/dialog_ids.h"
+
+namespace palvex {
+
+namespace {
+
+constexpr const char* kModemTemplate = "Modem";
+constexpr const char* kProfileTemplate = "MODEMDLG";
+constexpr const char* kResultTemplate = "MODEMRESULTCODE";
+
+class WinModemDialogView : public ModemDialogView {
+public:
+    WinModemDialogView(HWND dialog, const std::string& helpFile) : dialog_(dialog), base_(dialog, helpFile) {}
+
+    void SetText(int control, const std::string& text) override { base_.SetText(control, text); }
+    std::string GetText(int control) override { return base_.GetText(control); }
+    void LimitText(int control, int maxChars) override { base_.LimitText(control, maxChars); }
+    void SetChecked(int control, bool checked) override { base_.SetChecked(control, checked); }
+    bool IsChecked(int control) override { return base_.IsChecked(control); }
+    void Enable(int control, bool enabled) override { base_.Enable(control, enabled); }
+    int ShowMessage(int stringId, const char* extra, unsigned style) override {
+        return base_.ShowMessage(stringId, extra, style);
+    }
+    void ShowHelp(unsigned context) override { base_.ShowHelp(context); }
+    void Close(int result) override { base_.Close(result); }
+
+    void SetTitle(const std::string& title) override { SetWindowTextA(dialog_, title.c_str()); }
+    void AddListItem(int control, const std::string& text) override {
+        SendDlgItemMessageA(dialog_, control, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    }
+    void SelectListItem(int control, int index) override {
+        SendDlgItemMessageA(dialog_, control, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    }
+    int ListSelection(int control) override {
+        const LRESULT selected = SendDlgItemMessageA(dialog_, control, LB_GETCURSEL, 0, 0);
+        return selected == LB_ERR ? -1 : static_cast<int>(selected);
+    }
+
+private:
+    HWND dialog_;
+    WinDialogView base_;
+};
+
+struct ModemRun {
+    ModemSetup setup;
+    std::string helpFile;
+};
+
+int OpenFields(HWND owner, ModemRun& run, ProfileFieldsDialog::Kind kind);
+
+struct SelectRun {
+    explicit SelectRun(ModemRun& r) : run(r), logic(r.setup, [this] {
+        OpenFields(window, run, ProfileFieldsDialog::Kind::Commands);
+    }) {}
+    ModemRun& run;
+    HWND window = nullptr;
+    ModemSelectDialog logic;
+};
+
+struct FieldsRun {
+    FieldsRun(ModemRun& r, ProfileFieldsDialog::Kind kind)
+        : run(r), logic(r.setup, kind, [this] { OpenFields(window, run, ProfileFieldsDialog::Kind::Results); }) {}
+    ModemRun& run;
+    HWND window = nullptr;
+    ProfileFieldsDialog logic;
+};
+
+int OpenFields(HWND owner, ModemRun& run, ProfileFieldsDialog::Kind kind) {
+    FieldsRun fields(run, kind);
+    const bool commands = kind == ProfileFieldsDialog::Kind::Commands;
+    return static_cast<int>(DialogBoxParamA(GetModuleHandleA(nullptr), commands ? kProfileTemplate : kResultTemplate,
+                                            owner, commands ? mCommDlgFunc : mResultDlgFunc,
+                                            reinterpret_cast<LPARAM>(&fields)));
+}
+
+template <typename Run>
+Run* RunOf(HWND dialog, UINT message, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        reinterpret_cast<Run*>(lParam)->window = dialog;
+    }
+    return reinterpret_cast<Run*>(GetWindowLongPtrA(dialog, DWLP_USER));
+}
+
+INT_PTR FieldsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    FieldsRun* fields = RunOf<FieldsRun>(dialog, message, lParam);
+    if (!fields) return FALSE;
+    WinModemDialogView view(dialog, fields->run.helpFile);
+    switch (message) {
+    case WM_INITDIALOG:
+        fields->logic.Open(view);
+        return TRUE;
+    case WM_COMMAND:
+        if (HIWORD(wParam) == EN_UPDATE) {
+            fields->logic.TextChanged(view, LOWORD(wParam));
+            return TRUE;
+        }
+        if (HIWORD(wParam) == BN_CLICKED) return fields->logic.Command(view, LOWORD(wParam)) ? TRUE : FALSE;
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+}  // namespace
+
+int ShowModemDialog(HWND owner, ServiceEntry& service, ModemProfile& profile, const std::string& installDir,
+                    const std::string& helpFile) {
+    ModemRun run{ModemSetup{service, profile, installDir, service.ModemIndex}, helpFile};
+    SelectRun select(run);
+    return static_cast<int>(DialogBoxParamA(GetModuleHandleA(nullptr), kModemTemplate, owner, ModemDlgFunc,
+                                            reinterpret_cast<LPARAM>(&select)));
+}
+
+INT_PTR CALLBACK ModemDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    SelectRun* select = RunOf<SelectRun>(dialog, message, lParam);
+    if (!select) return FALSE;
+    WinModemDialogView view(dialog, select->run.helpFile);
+    switch (message) {
+    case WM_INITDIALOG:
+        // The profiles live in the installation directory.
+        if (!select->run.setup.installDir.empty()) SetCurrentDirectoryA(select->run.setup.installDir.c_str());
+        select->logic.Open(view);
+        return TRUE;
+    case WM_COMMAND:
+        // The list's id is 1 (IDOK), so its notifications are told apart by
+        // their sender, not by the id.
+        if (LOWORD(wParam) == dlg::kModemList && reinterpret_cast<HWND>(lParam) != nullptr &&
+            reinterpret_cast<HWND>(lParam) == GetDlgItem(dialog, dlg::kModemList)) {
+            select->logic.ListChanged(view);
+            return TRUE;
+        }
+        if (HIWORD(wParam) == BN_CLICKED) return select->logic.Command(view, LOWORD(wParam)) ? TRUE : FALSE;
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+INT_PTR CALLBACK mCommDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    return FieldsProc(dialog, message, wParam, lParam);
+}
+
+INT_PTR CALLBACK mResultDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    return FieldsProc(dialog, message, wParam, lParam);
+}
+
+}  // namespace palvex
