@@ -179,6 +179,7 @@ class Simulator:
         self.call = None
         self.calls_ended = 0
         self.rings = 0
+        self.incoming_calls = 0
         # escape detection
         self.last_rx = 0.0
         self.esc_count = 0
@@ -539,7 +540,8 @@ class Simulator:
 
     def schedule_incoming(self):
         if (self.cfg.answer_enabled and self.port_open and self.call is None
-                and "ring" not in self.timers):
+                and "ring" not in self.timers
+                and (self.cfg.repeat_calls or self.incoming_calls == 0)):
             self.rings = 0
             self.set_timer("ring", self.cfg.call_after, self.ring)
 
@@ -552,6 +554,8 @@ class Simulator:
         if self.state != "command" or self.call is not None:
             self.set_timer("ring", self.cfg.ring_interval, self.ring)
             return
+        if self.rings == 0:
+            self.incoming_calls += 1
         self.rings += 1
         self.settings.s[1] = self.rings
         self.log("ring n=%d" % self.rings)
@@ -564,8 +568,7 @@ class Simulator:
         elif self.rings >= self.cfg.max_rings:
             self.log("caller-gave-up rings=%d" % self.rings)
             self.stop_ringing()
-            if self.cfg.repeat_calls:
-                self.schedule_incoming()
+            self.schedule_incoming()
         else:
             self.set_timer("ring", self.cfg.ring_interval, self.ring)
 
