@@ -6,7 +6,7 @@
 #include <new>
 #include <system_error>
 
-#include "comm/port.h"
+#include "shell/string_ids.h"
 
 namespace palvex {
 
@@ -100,11 +100,11 @@ int ApplyCapture(CaptureState& capture, ServiceEntry& service, const std::string
     bool create = !std::filesystem::exists(capture.log.path, ec);
     if (!create) {
         ui.MessageBeep(kBeepDefault);
-        create = ui.ShowMessage(window.owner, kStrLogExists, nullptr, kStyleLogExists) == kAnswerYes;
+        create = ui.ShowMessage(window.owner, str::kStrOverwriteLog, nullptr, kStyleLogExists) == kAnswerYes;
     }
     if (create && !capture.log.CreateEmpty()) {
         ui.MessageBeep(kBeepDefault);
-        ui.ShowMessage(window.owner, kStrFileOpenError, nullptr, kStyleTaskModal);
+        ui.ShowMessage(window.owner, str::kStrFileOpenError, nullptr, kStyleTaskModal);
         return stayOff();
     }
 

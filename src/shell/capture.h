@@ -16,8 +16,7 @@ namespace palvex {
 inline constexpr int kLogBufferSize = 1024;
 inline constexpr int kLogBlockSize = 512;
 
-// String ids of the capture messages.
-inline constexpr int kStrLogExists = 32;      // overwrite (yes) or append (no)
+// The overwrite (yes) or append (no) question: task-modal, question icon, Yes/No.
 inline constexpr unsigned kStyleLogExists = 0x2044;
 inline constexpr const char* kCaptureNoMemoryText = "Failed to allocate memory for capture session";
 inline constexpr const char* kSpoolFileName = "temp.txt";

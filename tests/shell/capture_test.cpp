@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "comm/port.h"
+#include "shell/string_ids.h"
 #include "support/test_session.h"
 
 namespace palvex {
@@ -101,7 +101,7 @@ TEST_F(CaptureTest, AnExistingLogIsOverwrittenOrAppendedToByTheAnswer) {
         ui_.answer = c.answer;
         ASSERT_EQ(0, Apply(1));
         ASSERT_EQ(1u, ui_.messages.size());
-        EXPECT_EQ(kStrLogExists, ui_.messages[0].stringId);
+        EXPECT_EQ(str::kStrOverwriteLog, ui_.messages[0].stringId);
         EXPECT_EQ(0x2044u, ui_.messages[0].style);
         EXPECT_EQ(1u, ui_.beeps.size());
         Feed("new");
@@ -141,7 +141,7 @@ TEST_F(CaptureTest, ALogThatCannotBeMadeLeavesCaptureOff) {
     service_.SessionCapture = 1;
     EXPECT_EQ(-1, Apply(1));
     ASSERT_EQ(1u, ui_.messages.size());
-    EXPECT_EQ(kStrFileOpenError, ui_.messages[0].stringId);
+    EXPECT_EQ(str::kStrFileOpenError, ui_.messages[0].stringId);
     EXPECT_EQ(0x2000u, ui_.messages[0].style);
     EXPECT_EQ(0, capture_.CaptureOn);
     EXPECT_EQ(0, service_.SessionCapture);

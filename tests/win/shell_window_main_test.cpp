@@ -194,7 +194,7 @@ TEST_F(MainWindowTest, TransmitNeedsClipboardTextAndAnOpenPortCopyASelection) {
     for (const auto& c : cases) {
         setClipboard(c.text);
         app_->port.PortOpen = c.portOpen;
-        app_->screen.selPlane[5 * kLineStride + 3] = c.selection;
+        app_->selection.SelectionExists = c.selection;
         SendMessageA(window_, WM_INITMENU, reinterpret_cast<WPARAM>(GetMenu(window_)), 0);
         EXPECT_EQ(!c.transmit, Greyed(kCmdTransmit)) << c.text << c.portOpen;
         EXPECT_EQ(!c.selection, Greyed(kCmdCopy));

@@ -1,5 +1,7 @@
 #include "shell/win/app.h"
 
+#include "shell/win/pending_commands.h"
+
 namespace palvex {
 
 App::App(HINSTANCE instance, Ui* uiOverride)
@@ -14,6 +16,7 @@ App::App(HINSTANCE instance, Ui* uiOverride)
     session.disconnector = &disconnector;
     session.capture = &capture;
     session.spool = &spool;
+    spool.printFile = [this](const std::string& path) { PrintTransparentFile(*this, path.c_str()); };
 }
 
 App::~App() {

@@ -1,4 +1,5 @@
-// Session capture as the menu and the connection drive it.
+// Session capture as the menu and the connection drive it, and the end of the
+// transparent-print spool.
 #pragma once
 
 namespace palvex {
@@ -10,5 +11,8 @@ void ToggleCapture(App& app);         // 1005
 void ApplyServiceCapture(App& app);
 // Flush and close the capture file (switch-off, hang-up, disconnect).
 void CloseCapture(App& app);
+// Transparent print: the printer controller in progress is ended and its
+// spool printed (disconnect, exit).
+void EndTransparentPrint(App& app);
 
 }  // namespace palvex

@@ -33,15 +33,6 @@ void WriteModem(App& app, const char* text) {
     WritePort(app.port, reinterpret_cast<const uint8_t*>(text), lstrlenA(text));
 }
 
-bool HasSelection(const TerminalScreen& s) {
-    if (!s.selPlane) return false;
-    const uint8_t* p = s.selPlane;
-    const uint8_t* end = p + static_cast<size_t>(s.scrollRange) * kLineStride;
-    for (; p != end; ++p)
-        if (*p) return true;
-    return false;
-}
-
 void ToggleChat(App& app) {
     PumpState& pump = app.pump;
     pump.ChatMode = !pump.ChatMode;
@@ -86,7 +77,7 @@ void ResetTerminal(App& app) {
 
 void PrepareMenu(App& app, HMENU menu) {
     Enable(menu, kCmdTransmit, IsClipboardFormatAvailable(CF_TEXT) && app.port.PortOpen);
-    Enable(menu, kCmdCopy, HasSelection(app.screen));
+    Enable(menu, kCmdCopy, app.selection.SelectionExists);
 }
 
 void RunCommand(App& app, int id, LPARAM lParam) {

@@ -8,6 +8,7 @@
 #include "shell/win/connection.h"
 #include "shell/win/dialog_libraries.h"
 #include "shell/win/message_dialog.h"
+#include "shell/win/capture_commands.h"
 #include "shell/win/clipboard_commands.h"
 #include "shell/win/keyboard_input.h"
 #include "shell/win/pending_commands.h"
@@ -102,6 +103,7 @@ bool Create(App& app, HWND window) {
 // WM_DESTROY, in the documented order.
 void Destroy(App& app) {
     EndTransparentPrint(app);
+    CloseCapture(app);
     if (app.settingsRead) {
         WinProfileStore store;
         WriteTransPrint(store, app.settings.TransPrint);

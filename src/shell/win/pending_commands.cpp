@@ -29,6 +29,6 @@ void Uuencode(App&) {}
 void Uudecode(App&) {}
 void ConvertUnixToDos(App&) {}
 void ConvertDosToUnix(App&) {}
-void EndTransparentPrint(App&) {}
+void PrintTransparentFile(App&, const char*) {}
 
 }  // namespace palvex

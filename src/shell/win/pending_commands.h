@@ -54,7 +54,7 @@ void Uudecode(App& app);              // 3009
 void ConvertUnixToDos(App& app);      // 2
 void ConvertDosToUnix(App& app);      // 3
 
-// Transparent print: the printer controller in progress is ended and printed.
-void EndTransparentPrint(App& app);
+// Transparent print: prints the finished spool file (the file printer).
+void PrintTransparentFile(App& app, const char* path);
 
 }  // namespace palvex
