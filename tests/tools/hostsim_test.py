@@ -231,10 +231,13 @@ class ParsingTest(unittest.TestCase):
                     f.write(text)
                 with self.assertRaises(hsconfig.ConfigError, msg=text):
                     hsconfig.load(path)
-            r = subprocess.run([sys.executable, HOSTSIM, "--config", os.path.join(d, "missing.ini")],
-                               capture_output=True, timeout=60)
-            self.assertEqual(r.returncode, 2)
-            self.assertIn(b"cannot read", r.stderr)
+            runs = [(["--config", os.path.join(d, "missing.ini")], b"cannot read"),
+                    (["--link", os.path.join(d, "no", "such", "dir")], b"cannot link"),
+                    (["--event-log", os.path.join(d, "no", "events")], b"No such file")]
+            for args, message in runs:
+                r = subprocess.run([sys.executable, HOSTSIM, *args], capture_output=True, timeout=60)
+                self.assertEqual(r.returncode, 2, args)
+                self.assertIn(message, r.stderr, args)
 
 
 class CommandModeTest(SimTest):
@@ -624,8 +627,7 @@ class TransferTest(SimTest):
         self.enter_file_area()
         cases = [  # key, file as typed, receiver on our side, needs a terminal, padded
             (b"C", b"2", ["rx", "-q", "-c", "got.bin"], False, True),
-            (b"X", b"data.bin", ["rx", "-q", "got.bin"], False, True),
-            (b"1", b"2", ["rx", "-q", "-c", "got.bin"], False, True),
+            (b"1", b"data.bin", ["rx", "-q", "-c", "got.bin"], False, True),
             (b"Y", b"DATA.BIN", ["rb", "-q", "-y"], False, False),
             (b"Z", b"2", ["rz", "-q", "-y"], False, False),
             (b"K", b"2", ["kermit", "-Y", "-q", "-i", "-r"], True, False),
@@ -662,7 +664,6 @@ class TransferTest(SimTest):
         self.enter_file_area()
         cases = [  # key, name asked for, sender on our side, needs a terminal, padded
             (b"X", b"X.BIN", ["sx", "-q", "UP.BIN"], False, True),
-            (b"C", b"C.BIN", ["sx", "-q", "UP.BIN"], False, True),
             (b"1", b"K1.BIN", ["sx", "-q", "-k", "UP.BIN"], False, True),
             (b"Y", None, ["sb", "-q", "-k", "UP.BIN"], False, False),
             (b"Z", None, ["sz", "-q", "UP.BIN"], False, False),
@@ -689,6 +690,22 @@ class TransferTest(SimTest):
                     self.assertEqual(got[len(self.data):].strip(b"\x1a"), b"")
                 else:
                     self.assertEqual(got, self.data)
+
+    def test_hanging_up_ends_a_transfer(self):
+        s = self.sim
+        self.enter_file_area()
+        s.send(b"UZ")
+        s.expect(b"upload now (Ctrl-X several times to cancel).\r\n")
+        pid = int(s.wait_event("transfer-pid")[0][1])
+        s.expect(b"\x18B01")  # rz's ZRINIT: it waits for a sender
+        time.sleep(GUARD * 1.6)
+        s.send(b"+++")
+        s.expect(b"\r\nOK\r\n")
+        s.command(b"ATH")
+        self.assertEqual(s.events("hangup"), [("hangup", "reason=ATH")])
+        with self.assertRaises(ProcessLookupError):
+            os.kill(pid, 0)  # killed and reaped
+        s.command(b"AT")
 
     def test_upload_names_are_checked(self):
         s = self.sim

@@ -30,6 +30,8 @@ import modem  # noqa: E402
 
 CR, LF = 13, 10
 PORT_POLL = 0.05  # how often a closed slave is checked for a new opener
+OUTQ_LIMIT = 65536
+MAX_ERRORS_IN_A_ROW = 10
 
 
 def set_raw(fd):
@@ -213,52 +215,79 @@ class Simulator:
         self.stop = True
 
     def run(self):
+        """Serve until stopped; returns the exit status."""
         self.log("start slave=%s%s" % (self.slave_name, " silent" if self.args.silent else ""))
+        errors = 0
+        status = 0
         while not self.stop:
-            now = time.monotonic()
-            timeout = None
-            if self.timers:
-                timeout = max(0.0, min(t for t, _ in self.timers.values()) - now)
-            if not self.port_open:
-                timeout = PORT_POLL if timeout is None else min(timeout, PORT_POLL)
-            rlist = [self.wake_r]
-            wlist = []
-            if self.port_open:
-                rlist.append(self.master)
-                if self.outq:
-                    wlist.append(self.master)
-            child = self.call.child if self.call else None
-            if child:
-                if self.state == "online" and not child.done:
-                    rlist.append(child.fd)
-                if child.err_open:
-                    rlist.append(child.err)
-                if child.outq and not child.done:
-                    wlist.append(child.fd)
             try:
-                r, w, _ = select.select(rlist, wlist, [], timeout)
-            except InterruptedError:
-                continue
-            if self.wake_r in r:
-                try:
-                    os.read(self.wake_r, 64)
-                except OSError:
-                    pass
-            if not self.port_open:
-                self.read_port()
-            elif self.master in r:
-                self.read_port()
-            if self.master in w:
-                self.flush_port()
-            if child and self.call and self.call.child is child:
-                if child.err in r:
-                    self.read_child_err(child)
-                if child.fd in w:
-                    self.flush_child(child)
-                if child.fd in r:
-                    self.read_child(child)
-            self.run_timers()
+                self.step()
+                errors = 0
+            except Exception:
+                # A fault of ours must not take the line down with it: report
+                # it, drop the call it happened in and carry on.
+                text = traceback.format_exc()
+                sys.stderr.write("hostsim: internal error\n" + text)
+                self.log("internal-error " + printable(text))
+                errors += 1
+                if errors >= MAX_ERRORS_IN_A_ROW:
+                    status = 1
+                    break
+                if self.call:
+                    try:
+                        self.end_call("internal-error", report=True)
+                    except Exception:
+                        self.call = None
+                        self.state = "command"
         self.shutdown()
+        return status
+
+    def step(self):
+        now = time.monotonic()
+        timeout = None
+        if self.timers:
+            timeout = max(0.0, min(t for t, _ in self.timers.values()) - now)
+        if not self.port_open:
+            timeout = PORT_POLL if timeout is None else min(timeout, PORT_POLL)
+        rlist = [self.wake_r]
+        wlist = []
+        if self.port_open:
+            rlist.append(self.master)
+            if self.outq:
+                wlist.append(self.master)
+        child = self.call.child if self.call else None
+        if child:
+            # Stop taking the child's output while the program is not
+            # reading ours, so a stalled line cannot fill memory.
+            if self.state == "online" and not child.done and len(self.outq) < OUTQ_LIMIT:
+                rlist.append(child.fd)
+            if child.err_open:
+                rlist.append(child.err)
+            if child.outq and not child.done:
+                wlist.append(child.fd)
+        try:
+            r, w, _ = select.select(rlist, wlist, [], timeout)
+        except InterruptedError:
+            return
+        if self.wake_r in r:
+            try:
+                os.read(self.wake_r, 64)
+            except OSError:
+                pass
+        if not self.port_open:
+            self.read_port()
+        elif self.master in r:
+            self.read_port()
+        if self.master in w:
+            self.flush_port()
+        if child and self.call and self.call.child is child:
+            if child.err in r:
+                self.read_child_err(child)
+            if child.fd in w:
+                self.flush_child(child)
+            if child.fd in r:
+                self.read_child(child)
+        self.run_timers()
 
     def shutdown(self):
         if self.call and self.call.child:
@@ -704,6 +733,7 @@ class Simulator:
             self.log("transfer-failed %s" % e)
             self.set_timer("host", 0, lambda: self.pump_host(127))
             return
+        self.log("transfer-pid %d" % child.proc.pid)
         self.call.child = child
         if self.call.inbuf:
             child.outq += bytes(self.call.inbuf)
@@ -791,14 +821,22 @@ def main(argv=None):
     except hsconfig.ConfigError as e:
         print("hostsim: %s" % e, file=sys.stderr)
         return 2
-    sim = Simulator(cfg, args)
+    try:
+        sim = Simulator(cfg, args)
+    except OSError as e:
+        print("hostsim: %s: %s" % (e.filename or "pty", e.strerror), file=sys.stderr)
+        return 2
     if args.print_slave:
         print(sim.slave_name, flush=True)
     if args.link:
-        sim.make_link(args.link)
+        try:
+            sim.make_link(args.link)
+        except OSError as e:
+            print("hostsim: cannot link %s to %s: %s" % (args.link, sim.slave_name, e.strerror),
+                  file=sys.stderr)
+            return 2
     sim.install_signals()
-    sim.run()
-    return 0
+    return sim.run()
 
 
 if __name__ == "__main__":

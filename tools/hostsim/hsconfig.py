@@ -152,6 +152,8 @@ def load(path=None):
             parser.read_file(f)
     except OSError as e:
         raise ConfigError("cannot read %s: %s" % (path, e.strerror)) from None
+    except UnicodeDecodeError:
+        raise ConfigError("%s is not UTF-8 text" % path) from None
     except configparser.Error as e:
         raise ConfigError("%s: %s" % (path, e)) from None
     cfg.base_dir = os.path.dirname(os.path.abspath(path))
