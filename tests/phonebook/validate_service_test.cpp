@@ -1,0 +1,156 @@
+#include "phonebook/validate_service.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "shell/string_ids.h"
+
+namespace palvex {
+namespace {
+
+namespace fs = std::filesystem;
+
+// An installation directory holding a Hayes profile whose valid dial
+// characters are `valid`.
+class ValidateServiceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("palvex-validate-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        WriteProfile("0123456789-,() *#W");
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    void WriteProfile(const char* valid) {
+        ModemProfile p{};
+        StoreField(p.ValidDialChars, valid);
+        ASSERT_TRUE(SaveModemProfile(p, dir_.string(), kHayesIndex));
+    }
+
+    static ServiceEntry Good() {
+        ServiceEntry e = DefaultServiceEntry();
+        std::strcpy(e.ShortName, "ACME");
+        std::strcpy(e.PhoneNumber, "555-0100");
+        return e;
+    }
+
+    // The string id of the one message shown, 0 when it passed.
+    int Check(const ServiceEntry& e) {
+        ui_ = RecordingUi();
+        ModemProfile working{};
+        const int r = ValidateService(e, working, dir_.string(), ui_, nullptr);
+        if (r == 0) {
+            EXPECT_TRUE(ui_.messages.empty());
+            EXPECT_TRUE(ui_.beeps.empty());
+            return 0;
+        }
+        EXPECT_EQ(r, -1);
+        EXPECT_EQ(ui_.messages.size(), 1u);
+        EXPECT_EQ(ui_.beeps, std::vector<unsigned>{kBeepIconHand});
+        if (ui_.messages.empty()) return -1;
+        EXPECT_EQ(ui_.messages[0].style, 0x2040u);
+        return ui_.messages[0].stringId;
+    }
+
+    fs::path dir_;
+    RecordingUi ui_;
+};
+
+// Each case breaks the entry in one or more ways; the first check in order
+// wins, so a case that breaks two things names the earlier message.
+TEST_F(ValidateServiceTest, ChecksInOrderWithTheFirstFailureOnly) {
+    struct Case {
+        const char* what;
+        void (*breakIt)(ServiceEntry&);
+        int message;
+    } cases[] = {
+        {"passes", [](ServiceEntry&) {}, 0},
+        {"empty name", [](ServiceEntry& e) { e.ShortName[0] = 0; }, str::kStrIllegalServiceName},
+        {"name before parity",
+         [](ServiceEntry& e) {
+             std::strcpy(e.ShortName, "A.B");
+             e.Parity = 2;
+         },
+         str::kStrIllegalServiceName},
+        {"8 bits odd", [](ServiceEntry& e) { e.Parity = 1; }, str::kStrSelectDatabits},
+        {"8 bits even", [](ServiceEntry& e) { e.Parity = 2; }, str::kStrSelectDatabits},
+        {"7 bits even",
+         [](ServiceEntry& e) {
+             e.DataBitsIndex = 1;
+             e.Parity = 2;
+         },
+         0},
+        {"parity before number",
+         [](ServiceEntry& e) {
+             e.Parity = 1;
+             e.PhoneNumber[0] = 0;
+         },
+         str::kStrSelectDatabits},
+        {"tone without number", [](ServiceEntry& e) { e.PhoneNumber[0] = 0; }, str::kStrSpecifyPhoneNumber},
+        {"pulse without number",
+         [](ServiceEntry& e) {
+             e.PhoneType = 0;
+             e.PhoneNumber[0] = 0;
+         },
+         str::kStrSpecifyPhoneNumber},
+        {"none with number", [](ServiceEntry& e) { e.PhoneType = 2; }, str::kStrInvalidPhoneType},
+        {"none without number",
+         [](ServiceEntry& e) {
+             e.PhoneType = 2;
+             e.PhoneNumber[0] = 0;
+         },
+         0},
+        {"letter in number", [](ServiceEntry& e) { std::strcpy(e.PhoneNumber, "555-01O0"); },
+         str::kStrInvalidPhoneNumber},
+        {"every valid character", [](ServiceEntry& e) { std::strcpy(e.PhoneNumber, "9,W(555) 01-00*#"); }, 0},
+    };
+    for (const Case& c : cases) {
+        ServiceEntry e = Good();
+        c.breakIt(e);
+        EXPECT_EQ(Check(e), c.message) << c.what;
+    }
+}
+
+TEST_F(ValidateServiceTest, EachIllegalNameCharacterIsRefused) {
+    for (const char* p = kIllegalNameChars; *p; ++p) {
+        ServiceEntry e = Good();
+        const char name[] = {'A', *p, 'B', 0};
+        std::strcpy(e.ShortName, name);
+        EXPECT_EQ(Check(e), str::kStrIllegalServiceName) << "character '" << *p << "'";
+    }
+    // Neighbours that are allowed in a file name stem pass.
+    for (const char* name : {"A-B", "A_B", "A&B", "A!B", "12345678"}) {
+        ServiceEntry e = Good();
+        std::strcpy(e.ShortName, name);
+        EXPECT_EQ(Check(e), 0) << name;
+    }
+}
+
+TEST_F(ValidateServiceTest, NumbersAreCheckedAgainstTheEntrysOwnManufacturer) {
+    // An empty valid set refuses every number, but not the empty one of a
+    // direct connection.
+    WriteProfile("");
+    EXPECT_EQ(Check(Good()), str::kStrInvalidPhoneNumber);
+    ServiceEntry direct = Good();
+    direct.PhoneType = 2;
+    direct.PhoneNumber[0] = 0;
+    EXPECT_EQ(Check(direct), 0);
+
+    // Another manufacturer's profile is loaded for the check, not the one in
+    // memory: USRobotics allows letters, Hayes (above) nothing.
+    ModemProfile us{};
+    StoreField(us.ValidDialChars, "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-");
+    ASSERT_TRUE(SaveModemProfile(us, dir_.string(), kUsRoboticsIndex));
+    ServiceEntry e = Good();
+    std::strcpy(e.PhoneNumber, "1-800-FLOWERS");
+    e.ModemIndex = kUsRoboticsIndex;
+    EXPECT_EQ(Check(e), 0);
+}
+
+}  // namespace
+}  // namespace palvex
