@@ -289,32 +289,14 @@ struct ModemDialogRig {
     }
 };
 
-TEST(ModemDialogs, SelectTypeAndOkWritesTheChosenManufacturersFile) {
+// The list: OK stores the choice, Cancel nothing; a damaged index selects no
+// line and opens no profile.
+TEST(ModemDialogs, ListStoresTheChoiceOnlyOnOk) {
     ProfileDir dir;
     ModemDialogRig rig(dir);
     rig.select.Open(rig.list);
     EXPECT_EQ(std::vector<std::string>(std::begin(ManufacturerTable), std::end(ManufacturerTable)), rig.list.list);
     EXPECT_EQ(kHayesIndex, rig.list.selection);
-
-    rig.onCommands = [&](RecordingModemDialogView& v) {
-        EXPECT_EQ("USRobotics", v.title);
-        EXPECT_EQ(kProfileTextLimit, v.limits[dlg::kProfileReset]);
-        rig.Type(v, *rig.commandDialog, dlg::kProfileReset, "ATZ^M" + std::string(90, '!'));
-        rig.commandDialog->Command(v, dlg::kOk);
-    };
-    rig.list.selection = kUsRoboticsIndex;
-    rig.select.ListChanged(rig.list);
-    rig.select.Command(rig.list, dlg::kModemSelect);
-    EXPECT_TRUE(rig.commands.closed);
-    EXPECT_EQ(kUsRoboticsIndex, rig.service.ModemIndex);  // the profile's OK stores it too
-
-    ModemProfile saved;
-    ASSERT_TRUE(LoadModemProfile(saved, dir.str(), kUsRoboticsIndex));
-    EXPECT_EQ("ATZ^M" + std::string(73, '!'), FieldText(saved.ResetString));
-
-    // Cancel in the list after that leaves the service as the profile left it.
-    rig.service.ModemIndex = kHayesIndex;
-    rig.select.Open(rig.list);
     rig.list.selection = 0;
     rig.select.ListChanged(rig.list);
     rig.select.Command(rig.list, dlg::kCancel);
@@ -323,46 +305,45 @@ TEST(ModemDialogs, SelectTypeAndOkWritesTheChosenManufacturersFile) {
     EXPECT_EQ(0, rig.service.ModemIndex);
     rig.select.Command(rig.list, dlg::kHelp);
     EXPECT_EQ(std::vector<unsigned>{kModemHelpContext}, rig.list.helpContexts);
+
+    rig.service.ModemIndex = 40;
+    rig.list = {};
+    rig.select.Open(rig.list);
+    EXPECT_EQ(-1, rig.list.selection);
+    rig.select.ListChanged(rig.list);  // a notification with nothing selected
+    rig.select.Command(rig.list, dlg::kModemSelect);
+    EXPECT_FALSE(rig.commandDialog.has_value());
+    rig.select.Command(rig.list, dlg::kOk);
+    EXPECT_EQ(40, rig.service.ModemIndex);
 }
 
-TEST(ModemDialogs, CancelKeepsTheFileAndResultCodesReloadWithoutLosingTypedText) {
+// The result codes reload the file over the working profile; what was typed in
+// the profile dialog before must still be what its OK saves.
+TEST(ModemDialogs, ResultCodesReloadWithoutLosingTextTypedBefore) {
     ProfileDir dir;
     ModemDialogRig rig(dir);
     ModemProfile old = HayesLike();
     StoreField(old.ResetString, "ATZ^M");
+    StoreField(old.HangupString, "ATH0^M");
     ASSERT_TRUE(SaveModemProfile(old, dir.str(), kUsRoboticsIndex));
     rig.service.ModemIndex = kUsRoboticsIndex;
-    rig.select.Open(rig.list);
-
-    rig.onCommands = [&](RecordingModemDialogView& v) {
-        EXPECT_EQ("ATZ^M", v.texts[dlg::kProfileReset]);
-        rig.Type(v, *rig.commandDialog, dlg::kProfileReset, "AT&F^M");
-        rig.commandDialog->Command(v, dlg::kCancel);
-    };
-    rig.select.Command(rig.list, dlg::kModemSelect);
-    EXPECT_EQ("AT&F^M", FieldText(rig.profile.ResetString));  // stays in memory until the next load
-    ModemProfile onDisk;
-    LoadModemProfile(onDisk, dir.str(), kUsRoboticsIndex);
-    EXPECT_EQ("ATZ^M", FieldText(onDisk.ResetString));
-
     rig.onResults = [&](RecordingModemDialogView& v) {
-        EXPECT_EQ("USRobotics Result code", v.title);
-        EXPECT_EQ("NO CARRIER", v.texts[dlg::kResultCarrier]);
+        EXPECT_EQ("ATH0^M", FieldText(rig.profile.HangupString));  // reloaded
         rig.Type(v, *rig.resultDialog, dlg::kResultBusy, "LINE BUSY");
-        rig.resultDialog->Command(v, dlg::kHelp);
         rig.resultDialog->Command(v, dlg::kOk);
-        EXPECT_EQ(std::vector<unsigned>{kResultHelpContext}, v.helpContexts);
     };
     rig.onCommands = [&](RecordingModemDialogView& v) {
-        rig.Type(v, *rig.commandDialog, dlg::kProfileHangup, "ATH^M");
+        rig.Type(v, *rig.commandDialog, dlg::kProfileHangup, "ATH^M" + std::string(90, '!'));
         rig.commandDialog->Command(v, dlg::kProfileResultCodes);
         rig.commandDialog->Command(v, dlg::kOk);
     };
+    rig.select.Open(rig.list);
     rig.select.Command(rig.list, dlg::kModemSelect);
-    LoadModemProfile(onDisk, dir.str(), kUsRoboticsIndex);
+    ModemProfile onDisk;
+    ASSERT_TRUE(LoadModemProfile(onDisk, dir.str(), kUsRoboticsIndex));
     EXPECT_EQ("LINE BUSY", FieldText(onDisk.ResultBusy));
-    EXPECT_EQ("ATH^M", FieldText(onDisk.HangupString));
-    EXPECT_EQ("ATZ^M", FieldText(onDisk.ResetString));  // the cancelled edit was reloaded away
+    EXPECT_EQ("ATH^M" + std::string(73, '!'), FieldText(onDisk.HangupString));
+    EXPECT_EQ("ATZ^M", FieldText(onDisk.ResetString));
 }
 
 }  // namespace
