@@ -21,6 +21,7 @@ import unittest
 HERE = os.path.dirname(os.path.abspath(__file__))
 TOOL_DIR = os.path.normpath(os.path.join(HERE, "..", "..", "tools", "hostsim"))
 HOSTSIM = os.path.join(TOOL_DIR, "hostsim.py")
+sys.dont_write_bytecode = True
 sys.path.insert(0, TOOL_DIR)
 
 import hsconfig  # noqa: E402

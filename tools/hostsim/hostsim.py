@@ -22,6 +22,8 @@ import termios
 import time
 import traceback
 
+# Run from a source tree: leave no bytecode caches beside the sources.
+sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import host  # noqa: E402
