@@ -37,6 +37,22 @@ target_link_options(bwcc32 PRIVATE -static -Wl,--kill-at)
 add_dependencies(palvex32 bwcc32)
 install(TARGETS palvex32 bwcc32 RUNTIME DESTINATION . ARCHIVE DESTINATION lib EXCLUDE_FROM_ALL)
 
+# palvex.kbd: the keymap the program loads from its own folder, with every
+# terminal type's shipped keys in both halves. Written once into keymap/, then
+# copied beside the exe (a rule's output cannot name the exe's folder).
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(PALVEX_KEYMAP_FILE ${CMAKE_BINARY_DIR}/keymap/palvex.kbd)
+add_custom_command(OUTPUT ${PALVEX_KEYMAP_FILE}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/keymap
+  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/keymap/make_keymap.py ${PALVEX_KEYMAP_FILE}
+  DEPENDS ${CMAKE_SOURCE_DIR}/tools/keymap/make_keymap.py
+  COMMENT "Writing palvex.kbd" VERBATIM)
+add_custom_target(palvex_keymap ALL
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PALVEX_KEYMAP_FILE} $<TARGET_FILE_DIR:palvex32>/palvex.kbd
+  DEPENDS ${PALVEX_KEYMAP_FILE} VERBATIM)
+add_dependencies(palvex32 palvex_keymap)
+install(FILES ${PALVEX_KEYMAP_FILE} DESTINATION . EXCLUDE_FROM_ALL)
+
 # The core tests, one executable per folder. Each is registered as one test:
 # starting Wine costs seconds, so per-test discovery would dominate the run.
 file(GLOB PALVEX_TEST_SUPPORT CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
@@ -55,6 +71,12 @@ foreach(sub IN ITEMS phonebook comm terminal shell)
     set_tests_properties(${sub} PROPERTIES LABELS "wine;${sub}" TIMEOUT 600)
   endif()
 endforeach()
+
+# The keymap tests read the generated file through drive Z:.
+if(TARGET terminal_tests)
+  add_dependencies(terminal_tests palvex_keymap)
+  target_compile_definitions(terminal_tests PRIVATE "PALVEX_KEYMAP_FILE=\"Z:${PALVEX_KEYMAP_FILE}\"")
+endif()
 
 add_subdirectory(${CMAKE_SOURCE_DIR}/tests/win ${CMAKE_BINARY_DIR}/tests/win)
 

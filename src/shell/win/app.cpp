@@ -1,5 +1,6 @@
 #include "shell/win/app.h"
 
+#include "shell/win/keyboard_input.h"
 #include "shell/win/pending_commands.h"
 
 namespace palvex {
@@ -17,6 +18,7 @@ App::App(HINSTANCE instance, Ui* uiOverride)
     session.capture = &capture;
     session.spool = &spool;
     spool.printFile = [this](const std::string& path) { PrintTransparentFile(*this, path.c_str()); };
+    session.keyboard = &WinKeyboardState();
 }
 
 App::~App() {

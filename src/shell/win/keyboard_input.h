@@ -5,6 +5,8 @@
 
 #include <string_view>
 
+#include "comm/pump_hooks.h"
+
 namespace palvex {
 
 struct App;
@@ -16,5 +18,9 @@ void LoadServiceKeymap(App& app);
 void KeyMessage(App& app, UINT message, WPARAM wParam, LPARAM lParam);
 // Text sent as if typed (the clipboard's Transmit).
 void SendTyped(App& app, std::string_view typed);
+
+// The thread's key-state table, whose Num Lock toggle the keypad application
+// mode turns on.
+KeyboardState& WinKeyboardState();
 
 }  // namespace palvex
