@@ -9,6 +9,7 @@
 #include "shell/win/defdir_dialog.h"
 #include "shell/win/capture_commands.h"
 #include "shell/win/clipboard_commands.h"
+#include "shell/win/comm_commands.h"
 #include "shell/win/keyboard_input.h"
 #include "shell/win/keymap_dialogs.h"
 #include "shell/win/modem_commands.h"

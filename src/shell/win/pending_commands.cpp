@@ -7,15 +7,12 @@ void OpenPrintSetup(App&) {}
 void PrintBuffer(App&) {}
 void PrintLogfile(App&) {}
 void PrintSelection(App&) {}
-void OpenModemPort(App&) {}
 void OpenDialDialog(App&) {}
 void ReleaseDialBuffer(App&) {}
 void StartModemHangUp(App&) {}
 void HangUpEscapeTimer(App&) {}
 void HangUpCommandTimer(App&) {}
 void HangUpCloseTimer(App&) {}
-void OpenCommParameters(App&) {}
-void OpenCommStatus(App&) {}
 void SetTransferDefaults(App&) {}
 void OpenProtocolSettings(App&) {}
 void StartReceive(App&) {}

@@ -20,7 +20,6 @@ void PrintLogfile(App& app);          // 404
 void PrintSelection(App& app);        // 111
 
 // Modem, dialing and hang-up.
-void OpenModemPort(App& app);         // 1008
 void OpenDialDialog(App& app);        // timer 2
 void ReleaseDialBuffer(App& app);
 // The escape-sequence hang-up while carrier is up (timers 15, 4 and 11).
@@ -28,10 +27,6 @@ void StartModemHangUp(App& app);
 void HangUpEscapeTimer(App& app);     // timer 15
 void HangUpCommandTimer(App& app);    // timer 4
 void HangUpCloseTimer(App& app);      // timer 11
-
-// Communication dialogs.
-void OpenCommParameters(App& app);    // 304
-void OpenCommStatus(App& app);        // 3100
 
 // File transfer.
 void SetTransferDefaults(App& app);
