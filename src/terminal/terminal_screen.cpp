@@ -198,6 +198,8 @@ void ClearRingLine(TerminalScreen& s, int ringIndex) {
     line.spare = 0;
     std::memset(line.text, ' ', kLineCells);
     std::memset(s.attrPlane + ringIndex * kLineStride, 0, kLineCells);
+    // A reused line holds new text: marks left from the old text would select it.
+    if (s.selPlane) std::memset(s.selPlane + ringIndex * kLineStride, 0, kLineStride);
 }
 
 int AllocateLines(TerminalScreen& s, int n) { return AllocateRing(s, n) == kAllocOk ? 0 : -1; }
