@@ -12,6 +12,7 @@
 #include "comm/pump.h"
 #include "comm/session.h"
 #include "comm/win/win32_port.h"
+#include "modem/dialer.h"
 #include "modem/modem_profile.h"
 #include "phonebook/service_entry.h"
 #include "platform/win/win_message_loop.h"
@@ -91,6 +92,7 @@ struct App {
     uint32_t ConnectStart = 0;
     int QuietOffline = 1;
     int ScriptActive = 0;
+    DialBatchList DialBatch;       // batch dial's services, handed to the dial dialog
     Keymap keymap;                 // the current type's keys
     KeyboardInput keys;            // the key WM_CHAR belongs to
     CaptureState capture;

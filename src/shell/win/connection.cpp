@@ -10,6 +10,7 @@
 #include "shell/win/commands.h"
 #include "shell/win/capture_commands.h"
 #include "shell/win/clipboard_commands.h"
+#include "shell/win/dial_commands.h"
 #include "shell/win/keyboard_input.h"
 #include "shell/win/keymap_dialogs.h"
 #include "shell/win/pending_commands.h"

@@ -7,12 +7,6 @@ void OpenPrintSetup(App&) {}
 void PrintBuffer(App&) {}
 void PrintLogfile(App&) {}
 void PrintSelection(App&) {}
-void OpenDialDialog(App&) {}
-void ReleaseDialBuffer(App&) {}
-void StartModemHangUp(App&) {}
-void HangUpEscapeTimer(App&) {}
-void HangUpCommandTimer(App&) {}
-void HangUpCloseTimer(App&) {}
 void SetTransferDefaults(App&) {}
 void OpenProtocolSettings(App&) {}
 void StartReceive(App&) {}

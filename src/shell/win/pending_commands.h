@@ -19,15 +19,6 @@ void PrintBuffer(App& app);           // 12
 void PrintLogfile(App& app);          // 404
 void PrintSelection(App& app);        // 111
 
-// Modem, dialing and hang-up.
-void OpenDialDialog(App& app);        // timer 2
-void ReleaseDialBuffer(App& app);
-// The escape-sequence hang-up while carrier is up (timers 15, 4 and 11).
-void StartModemHangUp(App& app);
-void HangUpEscapeTimer(App& app);     // timer 15
-void HangUpCommandTimer(App& app);    // timer 4
-void HangUpCloseTimer(App& app);      // timer 11
-
 // File transfer.
 void SetTransferDefaults(App& app);
 void OpenProtocolSettings(App& app);  // 2001
