@@ -110,7 +110,7 @@ TEST_F(SessionTest, HangupClosesAtOnceOnlyWhileNoCarrierWasSeen) {
         EXPECT_NE(device_.calls.end(), std::find(device_.calls.begin(), device_.calls.end(), "SetMask"));
         EXPECT_EQ(carrierSeen, app_->port.PortOpen) << "with carrier the modem sequence takes over";
         EXPECT_EQ(1 - carrierSeen, CountMessages(110));
-        EXPECT_EQ(carrierSeen != 0, KillTimer(window_, 5) != 0) << "the online clock";
+        EXPECT_EQ(carrierSeen != 0, KillTimer(window_, 15) != 0) << "the modem escape follows";
         Close();
         device_ = FakePort{};
     }
