@@ -46,7 +46,6 @@ TEST(KeyString, TheKeymapAndTheModesChooseTheString) {
     } cases[] = {
         {kUp, 0, 0, 0, "\x1b[A"},
         {kUp, 1, 0, 0, "\x1bOA"},
-        {kLeft, 1, 1, 0, "\x1bOD"},
         {kDown, 1, 0, 0, "\x1b" "B"},      // second byte not "[": unchanged
         {kHome, 1, 0, 0, "\x1b[1~"},       // only the arrows turn into ESC O
         {kPgUp, 0, 0, 0, "\x1b[5~"},
@@ -69,7 +68,6 @@ TEST(KeyString, TheKeymapAndTheModesChooseTheString) {
         {kScrollLock, 0, 1, 0, ""},
         {kLetterA, 0, 1, 0, ""},
         {kReturn, 0, 1, 0, ""},
-        {0x20, 0, 1, 0, ""},
     };
     for (const auto& c : cases) {
         TerminalModes modes;
@@ -98,19 +96,15 @@ TEST(TypedBytes, LineEndSwapAndEightBitRulesInTheirOrder) {
         {0, 1, 0, "\b", "\x7f"},
         {0, 1, 0, "\x7f", "\b"},
         {0, 1, 0, "\bxy", "\x7f"},
-        {0, 1, 0, "\x7fxy", "\b"},
         {0, 1, 0, "abc", "abc"},
         {0, 1, 1, "\x1b[A", "\x1b[A"},        // with the swap on the 8-bit forms are not used
         {0, 0, 1, "\x1b[A", "\x9b" "A"},
         {0, 0, 1, "\x1b[17~", "\x9b" "17~"},
         {0, 0, 1, "\x1bOP", "\x8f" "P"},
         {0, 0, 1, "\x1b" "A", "\x1b" "A"},
-        {0, 0, 1, "\x1b", "\x1b"},
         {0, 0, 1, "[A", "[A"},
         {0, 0, 0, "\x1b[A", "\x1b[A"},
-        {0, 0, 0, "\b", "\b"},
         {0, 0, 0, "", ""},
-        {1, 1, 1, "", ""},
     };
     for (const auto& c : cases) {
         TerminalModes modes;
@@ -168,7 +162,6 @@ TEST_F(Keyboard, CharacterMessagesOfTranslatedKeysAreDropped) {
         std::string want;
     } cases[] = {
         {0, kUp, 'x', false, ""},
-        {0, kDown, 'x', false, ""},
         {0, kPad5, '5', false, "5"},
         {0, kPgUp, 'x', false, "x"},
         {0, kLetterA, 'a', false, "a"},
@@ -176,7 +169,6 @@ TEST_F(Keyboard, CharacterMessagesOfTranslatedKeysAreDropped) {
         {1, kPad5, '5', false, ""},
         {1, kDivide, '/', false, ""},
         {1, kPgUp, 'x', false, ""},
-        {1, kHelp, 'x', false, ""},
         {1, kScrollLock, 'x', false, ""},
         {1, kF13, 'x', false, ""},
         {1, kLetterA, 'a', false, "a"},
@@ -265,7 +257,8 @@ TEST_F(Keyboard, AKeyBringsBackTheLiveScreen) {
 std::vector<std::string> ChatCalls(TestSession& t) {
     std::vector<std::string> out;
     for (const std::string& call : t.display.calls)
-        if (call.rfind("cell", 0) == 0 || call.rfind("scroll", 0) == 0 || call.rfind("fill", 0) == 0) out.push_back(call);
+        for (const char* kind : {"cell", "scroll", "fill"})
+            if (call.rfind(kind, 0) == 0) out.push_back(call);
     t.display.calls.clear();
     return out;
 }
@@ -300,11 +293,10 @@ TEST_F(Keyboard, ChatWrapsAtTheWindowAndScrollsAfterTheNinthLine) {
     EXPECT_EQ(8, t.pump.chat.localRow);
     EXPECT_TRUE(ChatCalls(t).empty()) << "nine lines fit without scrolling";
     SendTyped(t.session, "\rq");
-    const int right = t.display.ClientWidth() - kScrollBarWidth;
-    const int bottom = kTextTop + 9 * t.screen.cellHeight;
-    EXPECT_EQ((std::vector<std::string>{"scroll 0 54 " + std::to_string(right) + " " + std::to_string(bottom) + " 0 -16",
-                                        "fill 0 182 " + std::to_string(right) + " " + std::to_string(bottom),
-                                        "cell 0 182 71 70"}),
+    const std::string right = std::to_string(t.display.ClientWidth() - kScrollBarWidth);
+    const std::string bottom = std::to_string(kTextTop + 9 * t.screen.cellHeight);
+    EXPECT_EQ((std::vector<std::string>{"scroll 0 54 " + right + " " + bottom + " 0 -16",
+                                        "fill 0 182 " + right + " " + bottom, "cell 0 182 71 70"}),
               ChatCalls(t));
     EXPECT_EQ(8, t.pump.chat.localRow);
 }

@@ -19,9 +19,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Slot(const Keymap& map, int slot) {
-    return std::string(reinterpret_cast<const char*>(map.slot[slot]), strnlen(reinterpret_cast<const char*>(map.slot[slot]), 16));
+std::string Text(const uint8_t* slot) {
+    const auto* p = reinterpret_cast<const char*>(slot);
+    return std::string(p, strnlen(p, kKeySlotBytes));
 }
+
+std::string Slot(const Keymap& map, int slot) { return Text(map.slot[slot]); }
 
 std::string Show(const std::string& bytes) { return ::testing::PrintToString(bytes); }
 
@@ -31,14 +34,16 @@ std::vector<uint8_t> ReadAll(const std::string& path) {
 }
 
 void WriteAll(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 // A private folder per test, removed afterwards.
 class KeymapFile : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("palvex-keymap-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        dir_ = fs::temp_directory_path() / ("palvex-keymap-" + name);
         fs::remove_all(dir_);
         fs::create_directories(dir_);
         path = (dir_ / kKeymapFileName).string();
@@ -69,11 +74,8 @@ TEST(KeymapSlots, EveryCodeHasItsSlotOrNone) {
     const struct {
         int code, slot;
     } anchors[] = {
-        {0x21, 0},  {0x22, 1},  {0x23, 2},  {0x24, 3},  {0x25, 4},  {0x26, 5},  {0x27, 6},  {0x28, 7},
-        {0x29, 8},  {0x2A, 9},  {0x2C, 11}, {0x2D, 12}, {0x2E, 13}, {0x2F, 14}, {0x60, 15}, {0x65, 20},
-        {0x69, 24}, {0x6A, 25}, {0x6C, 27}, {0x6F, 30}, {0x70, 31}, {0x79, 40}, {0x7B, 42},
-        {0x00, -1}, {0x08, -1}, {0x0D, -1}, {0x20, -1}, {0x30, -1}, {0x41, -1}, {0x5F, -1},
-        {0x7C, -1}, {0x87, -1}, {0x90, -1}, {0x91, -1}, {0xFF, -1},
+        {0x21, 0},  {0x28, 7},  {0x29, 8},  {0x2A, 9},  {0x2D, 12}, {0x2F, 14}, {0x60, 15},
+        {0x6F, 30}, {0x70, 31}, {0x7B, 42}, {0x20, -1}, {0x30, -1}, {0x5F, -1}, {0x7C, -1}, {0x91, -1},
     };
     for (const auto& a : anchors) EXPECT_EQ(a.slot, KeySlot(a.code)) << "code " << a.code;
 
@@ -219,7 +221,7 @@ TEST(KeyDefinition, TextIsParsedIntoTheSlotOrRefused) {
             for (uint8_t b : slot) ASSERT_EQ(0xAA, b) << c.text << ": a refused text stores nothing";
             continue;
         }
-        EXPECT_EQ(Show(c.bytes), Show(std::string(reinterpret_cast<char*>(slot), strnlen(reinterpret_cast<char*>(slot), 16)))) << c.text;
+        EXPECT_EQ(Show(c.bytes), Show(Text(slot))) << c.text;
         for (size_t i = c.bytes.size(); i < kKeySlotBytes; ++i) EXPECT_EQ(0, slot[i]) << c.text << " byte " << i;
     }
 }
@@ -276,37 +278,27 @@ TEST(InstalledKeymap, EveryTypeShipsItsUsualKeysInBothHalves) {
         {kTypeTty, kEnter, "\r"},
         {kTypeVt100, 0x26, "\x1b[A"},
         {kTypeVt100, 0x70, "\x1bOP"},
-        {kTypeVt100, 0x73, "\x1bOS"},
         {kTypeVt100, 0x65, "\x1bOu"},
         {kTypeVt100, 0x6D, "\x1bOm"},
-        {kTypeVt100, 0x6E, "\x1bOn"},
         {kTypeVt100, kEnter, "\x1bOM"},
         {kTypeVt100Color, 0x25, "\x1b[D"},
-        {kTypeVt102, 0x60, "\x1bOp"},
         {kTypeVt220, 0x26, "\x1b[A"},
         {kTypeVt220, 0x24, "\x1b[1~"},
-        {kTypeVt220, 0x2D, "\x1b[2~"},
-        {kTypeVt220, 0x23, "\x1b[4~"},
         {kTypeVt220, 0x21, "\x1b[5~"},
-        {kTypeVt220, 0x22, "\x1b[6~"},
         {kTypeVt220, 0x75, "\x1b[17~"},
         {kTypeVt220, 0x7A, "\x1b[23~"},
         {kTypeVt320, 0x7B, "\x1b[24~"},
         {kTypeVt320, 0x71, "\x1bOQ"},
         {kTypeVt52, 0x26, "\x1b" "A"},
-        {kTypeVt52, 0x25, "\x1b" "D"},
         {kTypeVt52, 0x70, "\x1bP"},
         {kTypeVt52, 0x69, "\x1b?y"},
         {kTypeVt52, kEnter, "\x1b?M"},
         {kTypeWyse50, 0x26, "\x0b"},
-        {kTypeWyse50, 0x28, "\x0a"},
         {kTypeWyse50, 0x24, "\x1e"},
         {kTypeWyse50, 0x70, "\x01@\r"},
         {kTypeWyse50, 0x7B, "\x01K\r"},
         {kTypeScoAnsi, 0x24, "\x1b[H"},
-        {kTypeScoAnsi, 0x23, "\x1b[F"},
         {kTypeScoAnsi, 0x21, "\x1b[I"},
-        {kTypeScoAnsi, 0x22, "\x1b[G"},
         {kTypeScoAnsi, 0x2D, "\x1b[L"},
         {kTypeScoAnsi, 0x70, "\x1b[M"},
         {kTypeScoAnsi, 0x7B, "\x1b[X"},
