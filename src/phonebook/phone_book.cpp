@@ -88,7 +88,6 @@ std::string LineShortName(const std::string& line) {
 PhoneBookFollowUp FollowPhoneBook(int result, bool batchDial, const ServiceEntry& current,
                                   const std::function<bool(const std::string&)>& scriptExists) {
     PhoneBookFollowUp f;
-    f.scriptActive = -1;
     if (result == kPhoneBookDial) {
         f.startDial = true;
         f.scriptActive = 0;

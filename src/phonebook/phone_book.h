@@ -126,7 +126,7 @@ std::string LineShortName(const std::string& line);
 struct PhoneBookFollowUp {
     bool startDial = false;      // main-window timer 3, 100 ms
     bool executeScript = false;  // WM_COMMAND 102 with scriptPath
-    int scriptActive = 0;        // the new ScriptActive
+    int scriptActive = -1;       // the new ScriptActive; -1 leaves it
     std::string scriptPath;      // short name + ".scr"
 };
 PhoneBookFollowUp FollowPhoneBook(int result, bool batchDial, const ServiceEntry& current,

@@ -144,7 +144,7 @@ inline constexpr int kPortStatus = 12;
 // "PHONEDIALOG"
 inline constexpr int kPhoneList = 101;
 inline constexpr int kPhoneBatchList = 110;
-inline constexpr int kPhoneDirList = 112;  // chosen; hidden sorted list for DlgDirListA
+inline constexpr int kPhoneDirList = 112;  // chosen; hidden, unused: the book sorts its names itself
 inline constexpr int kPhoneNumber = 106;
 inline constexpr int kPhonePortSummary = 109;
 inline constexpr int kPhoneBatchDial = 108;

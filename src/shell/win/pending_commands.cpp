@@ -2,7 +2,6 @@
 #include "shell/win/pending_commands.h"
 
 namespace palvex {
-void OpenPhoneBook(App&) {}
 void OpenPrintSetup(App&) {}
 void PrintBuffer(App&) {}
 void PrintLogfile(App&) {}

@@ -9,10 +9,6 @@ namespace palvex {
 
 struct App;
 
-// Phone book (400): the dialog, and on its Dial result timer 3 (or the script
-// command with the service's script).
-void OpenPhoneBook(App& app);
-
 // Printing.
 void OpenPrintSetup(App& app);        // 15
 void PrintBuffer(App& app);           // 12

@@ -1,0 +1,208 @@
+#include "phonebook/win/phone_book_dialog.h"
+
+#include <memory>
+#include <vector>
+
+#include "phonebook/win/service_dialog.h"
+#include "shell/dialog_ids.h"
+#include "shell/win/app.h"
+#include "shell/win/profile_store.h"
+#include "terminal/keymap.h"
+
+namespace palvex {
+
+namespace {
+
+constexpr const char* kPhoneTemplate = "PHONEDIALOG";
+constexpr const char* kCopyTemplate = "COPYOPTION";
+constexpr const char* kDialOptTemplate = "DIALOPTION";
+
+// The current line index outlives the dialog, as the book is reopened after
+// every session.
+int currentLineIndex = 0;
+
+template <typename Run>
+Run* RunOf(HWND dialog, UINT message, LPARAM lParam) {
+    if (message == WM_INITDIALOG) SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+    return reinterpret_cast<Run*>(GetWindowLongPtrA(dialog, DWLP_USER));
+}
+
+struct PhoneRun {
+    explicit PhoneRun(App& a) : app(a) {}
+    App& app;
+    WinProfileStore store;
+    HWND window = nullptr;
+    std::unique_ptr<PhoneBookDialog> logic;
+};
+
+PhoneBookDialog::Hooks MakePhoneHooks(PhoneRun& run) {
+    App& app = run.app;
+    PhoneBookDialog::Hooks h;
+    h.portOpen = [&app] { return app.port.PortOpen != 0; };
+    h.currentFont = [&app] { return app.view.fontRecord; };
+    h.openEditor = [&run](bool isNew) { RunServiceEditor(run.app, run.window, isNew); };
+    h.openCopy = [&run] { return RunCopyDialog(run.app, run.window); };
+    h.openDialOptions = [&run] { RunDialOptionsDialog(run.app, run.window); };
+    h.makeCurrent = [&app](const ServiceEntry& service) {
+        // The terminal type's keys; the protocol is read from the service by
+        // each transfer.
+        LoadKeymap(app.keymap, KeymapPath(app.settings.InstallDir), service.TerminalType);
+    };
+    h.fileExists = [](const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; };
+    return h;
+}
+
+struct CopyRun {
+    CopyRun(App& a, HWND o) : app(a), owner(o), logic(a.CurrentService, a.WorkingProfile, a.settings.InstallDir, a.ui) {}
+    App& app;
+    HWND owner;
+    CopyServiceDialog logic;
+};
+
+struct DialOptRun {
+    explicit DialOptRun(App& a) : app(a), logic(a.CurrentService, a.settings.InstallDir, a.ui) {}
+    App& app;
+    DialOptionsDialog logic;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+
+bool WinListDialogView::IsCombo(int control) const {
+    char cls[32] = {};
+    GetClassNameA(GetDlgItem(dialog_, control), cls, sizeof cls);
+    return lstrcmpiA(cls, "ComboBox") == 0;
+}
+
+void WinListDialogView::ClearItems(int control) {
+    SendDlgItemMessageA(dialog_, control, IsCombo(control) ? CB_RESETCONTENT : LB_RESETCONTENT, 0, 0);
+}
+
+void WinListDialogView::AddItem(int control, const std::string& text) {
+    SendDlgItemMessageA(dialog_, control, IsCombo(control) ? CB_ADDSTRING : LB_ADDSTRING, 0,
+                        reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void WinListDialogView::DeleteItem(int control, int index) {
+    SendDlgItemMessageA(dialog_, control, IsCombo(control) ? CB_DELETESTRING : LB_DELETESTRING,
+                        static_cast<WPARAM>(index), 0);
+}
+
+void WinListDialogView::SelectItem(int control, int index) {
+    SendDlgItemMessageA(dialog_, control, IsCombo(control) ? CB_SETCURSEL : LB_SETCURSEL,
+                        static_cast<WPARAM>(index), 0);
+}
+
+int WinListDialogView::Selection(int control) {
+    const LRESULT r = SendDlgItemMessageA(dialog_, control, IsCombo(control) ? CB_GETCURSEL : LB_GETCURSEL, 0, 0);
+    return r < 0 ? -1 : static_cast<int>(r);
+}
+
+std::string WinListDialogView::ItemText(int control, int index) {
+    const bool combo = IsCombo(control);
+    const LRESULT length = SendDlgItemMessageA(dialog_, control, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN,
+                                               static_cast<WPARAM>(index), 0);
+    if (length < 0) return std::string();
+    std::vector<char> text(static_cast<size_t>(length) + 1);
+    SendDlgItemMessageA(dialog_, control, combo ? CB_GETLBTEXT : LB_GETTEXT, static_cast<WPARAM>(index),
+                        reinterpret_cast<LPARAM>(text.data()));
+    return text.data();
+}
+
+int WinListDialogView::ItemCount(int control) {
+    const LRESULT r = SendDlgItemMessageA(dialog_, control, IsCombo(control) ? CB_GETCOUNT : LB_GETCOUNT, 0, 0);
+    return r < 0 ? 0 : static_cast<int>(r);
+}
+
+// ---------------------------------------------------------------------------
+
+int RunPhoneBookDialog(App& app) {
+    SetCurrentDirectoryA(app.settings.InstallDir.c_str());
+    PhoneRun run(app);
+    run.logic = std::make_unique<PhoneBookDialog>(app.CurrentService, app.WorkingProfile, app.settings, run.store,
+                                                  app.DialBatch, currentLineIndex, app.ui, MakePhoneHooks(run));
+    return static_cast<int>(DialogBoxParamA(GetModuleHandleA(nullptr), kPhoneTemplate, app.MainWindow,
+                                            PhoneDlgFunc, reinterpret_cast<LPARAM>(&run)));
+}
+
+INT_PTR CALLBACK PhoneDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* run = RunOf<PhoneRun>(dialog, message, lParam);
+    if (!run) return FALSE;
+    WinListDialogView view(dialog, run->app.settings.HelpFile);
+    PhoneBookDialog& logic = *run->logic;
+    switch (message) {
+    case WM_INITDIALOG:
+        run->window = dialog;
+        logic.SetOwner(dialog);
+        logic.Open(view);
+        return TRUE;
+    case WM_COMMAND: {
+        const int id = LOWORD(wParam);
+        const int code = HIWORD(wParam);
+        if (id == dlg::kPhoneList) {
+            if (code == LBN_SELCHANGE) logic.ListSelectionChanged(view);
+            if (code == LBN_DBLCLK) logic.ListDoubleClicked(view);
+            return TRUE;
+        }
+        if (id == dlg::kPhoneBatchList) {
+            if (code == LBN_SELCHANGE) logic.BatchSelectionChanged(view);
+            return TRUE;
+        }
+        if (code == BN_CLICKED) return logic.Command(view, id) ? TRUE : FALSE;
+        return FALSE;
+    }
+    default: return FALSE;
+    }
+}
+
+int RunCopyDialog(App& app, HWND owner) {
+    CopyRun run(app, owner);
+    return static_cast<int>(DialogBoxParamA(GetModuleHandleA(nullptr), kCopyTemplate, owner, CopyDlgFunc,
+                                            reinterpret_cast<LPARAM>(&run)));
+}
+
+INT_PTR CALLBACK CopyDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* run = RunOf<CopyRun>(dialog, message, lParam);
+    if (!run) return FALSE;
+    WinDialogView view(dialog, run->app.settings.HelpFile);
+    switch (message) {
+    case WM_INITDIALOG:
+        run->logic.SetOwner(dialog);
+        run->logic.Open(view);
+        return TRUE;
+    case WM_COMMAND:
+        if (HIWORD(wParam) == EN_UPDATE) {
+            run->logic.TextChanged(view, LOWORD(wParam));
+            return TRUE;
+        }
+        if (HIWORD(wParam) == BN_CLICKED) return run->logic.Command(view, LOWORD(wParam)) ? TRUE : FALSE;
+        return FALSE;
+    default: return FALSE;
+    }
+}
+
+int RunDialOptionsDialog(App& app, HWND owner) {
+    DialOptRun run(app);
+    return static_cast<int>(DialogBoxParamA(GetModuleHandleA(nullptr), kDialOptTemplate, owner, DialOptDlgFunc,
+                                            reinterpret_cast<LPARAM>(&run)));
+}
+
+INT_PTR CALLBACK DialOptDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* run = RunOf<DialOptRun>(dialog, message, lParam);
+    if (!run) return FALSE;
+    WinDialogView view(dialog, run->app.settings.HelpFile);
+    switch (message) {
+    case WM_INITDIALOG: run->logic.Open(view); return TRUE;
+    case WM_COMMAND:
+        if (HIWORD(wParam) == EN_UPDATE) {
+            run->logic.TextChanged(view, LOWORD(wParam));
+            return TRUE;
+        }
+        if (HIWORD(wParam) == BN_CLICKED) return run->logic.Command(view, LOWORD(wParam)) ? TRUE : FALSE;
+        return FALSE;
+    default: return FALSE;
+    }
+}
+
+}  // namespace palvex
