@@ -14,6 +14,7 @@
 
 #include "comm/session.h"
 #include "modem/modem_profile.h"
+#include "shell/dialog_ids.h"
 
 namespace palvex {
 
@@ -43,11 +44,11 @@ inline constexpr int kDialCmdOk = 400;
 inline constexpr unsigned kDialReaderMessage = 0x44;
 
 // Controls of "DIALDIALOG" the dialer writes to.
-inline constexpr int kDialCtlNumber = 4;
-inline constexpr int kDialCtlStatus = 6;
-inline constexpr int kDialCtlLastStatus = 10;
-inline constexpr int kDialCtlRetries = 11;
-inline constexpr int kDialCtlCountdown = 20;
+inline constexpr int kDialCtlNumber = dlg::kDialNumber;
+inline constexpr int kDialCtlStatus = dlg::kDialStatus;
+inline constexpr int kDialCtlLastStatus = dlg::kDialLastStatus;
+inline constexpr int kDialCtlRetries = dlg::kDialRetries;
+inline constexpr int kDialCtlCountdown = dlg::kDialTimer;
 
 enum DialStateValue : int {
     kDialIdle = 0,
