@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "modem/win/modem_dialogs.h"
+#include "modem/win/port_dialog.h"
 #include "phonebook/phone_book.h"
 #include "phonebook/win/phone_book_dialog.h"
 #include "shell/dialog_ids.h"
@@ -15,9 +16,6 @@ namespace palvex {
 namespace {
 
 constexpr const char* kTemplate = "SERVICE";
-
-// The automatic modem port search; nothing is found until it is built.
-int DetectPortForDefaults(App&, HWND) { return 0; }
 
 struct ServiceRun {
     ServiceRun(App& a, bool isNew) : app(a), newEntry(isNew) {}
@@ -41,7 +39,7 @@ ServiceEditor::Hooks MakeHooks(ServiceRun& run) {
     App& app = run.app;
     ServiceEditor::Hooks h;
     h.currentFont = [&app] { return app.view.fontRecord; };
-    h.detectPort = [&run] { return DetectPortForDefaults(run.app, run.window); };
+    h.detectPort = [&run] { return DetectModemPort(run.app, run.window); };
     h.openModem = [&run] {
         App& a = run.app;
         ShowModemDialog(run.window, a.CurrentService, a.WorkingProfile, a.settings.InstallDir, a.settings.HelpFile);
