@@ -333,8 +333,8 @@ TEST_F(TermPrefsTest, SwitchingBetweenColourAndMonochromeTypesSwitchesTheColours
         if (c.tableColours) {
             // Light grey on black, not the monochrome defaults.
             EXPECT_EQ(0, service_.DefaultColours);
-            EXPECT_EQ(MakeColour(0, 0, 0), service_.BackgroundColour);
-            EXPECT_EQ(MakeColour(191, 191, 191), service_.TextColour);
+            EXPECT_EQ(MakeColour(0, 0, 0), uint32_t{service_.BackgroundColour});
+            EXPECT_EQ(MakeColour(191, 191, 191), uint32_t{service_.TextColour});
             EXPECT_EQ(0x70, screen_->attr);
             EXPECT_FALSE(view_.enabled[dlg::kTermColor]);
         } else {
