@@ -35,19 +35,19 @@ bool ValidManufacturer(int index) { return index >= 0 && index < kManufacturerCo
 
 }  // namespace
 
-void ModemSelectDialog::Open(ModemDialogView& view) {
-    for (const char* name : ManufacturerTable) view.AddListItem(dlg::kModemList, name);
+void ModemSelectDialog::Open(ListDialogView& view) {
+    for (const char* name : ManufacturerTable) view.AddItem(dlg::kModemList, name);
     setup_.pending = setup_.service.ModemIndex;
-    if (ValidManufacturer(setup_.pending)) view.SelectListItem(dlg::kModemList, setup_.pending);
+    if (ValidManufacturer(setup_.pending)) view.SelectItem(dlg::kModemList, setup_.pending);
 }
 
-void ModemSelectDialog::ListChanged(ModemDialogView& view) {
-    const int selected = view.ListSelection(dlg::kModemList);
+void ModemSelectDialog::ListChanged(ListDialogView& view) {
+    const int selected = view.Selection(dlg::kModemList);
     // A notification with nothing selected (focus changes) keeps the choice.
     if (ValidManufacturer(selected)) setup_.pending = selected;
 }
 
-bool ModemSelectDialog::Command(ModemDialogView& view, int control) {
+bool ModemSelectDialog::Command(ListDialogView& view, int control) {
     switch (control) {
     case dlg::kModemSelect:
         // A service from a damaged file may name no manufacturer at all.
@@ -69,20 +69,20 @@ bool ModemSelectDialog::Command(ModemDialogView& view, int control) {
     }
 }
 
-void ProfileFieldsDialog::Open(ModemDialogView& view) {
+void ProfileFieldsDialog::Open(ListDialogView& view) {
     const std::string name = ManufacturerName(setup_.pending);
     view.SetTitle(kind_ == Kind::Commands ? name : name + " Result code");
     ForEachBinding(kind_, [&](const ProfileBinding& b) { view.LimitText(b.control, kProfileTextLimit); });
     if (LoadModemProfile(setup_.profile, setup_.installDir, setup_.pending, ProfileAccess::ReadWrite)) Fill(view);
 }
 
-void ProfileFieldsDialog::Fill(ModemDialogView& view) {
+void ProfileFieldsDialog::Fill(ListDialogView& view) {
     ForEachBinding(kind_, [&](const ProfileBinding& b) {
         view.SetText(b.control, std::string(FieldText(setup_.profile.*b.field).substr(0, kProfileTextLimit)));
     });
 }
 
-void ProfileFieldsDialog::TextChanged(ModemDialogView& view, int control) {
+void ProfileFieldsDialog::TextChanged(ListDialogView& view, int control) {
     ForEachBinding(kind_, [&](const ProfileBinding& b) {
         if (b.control != control) return;
         StoreField(setup_.profile.*b.field, view.GetText(control));
@@ -90,7 +90,7 @@ void ProfileFieldsDialog::TextChanged(ModemDialogView& view, int control) {
     });
 }
 
-bool ProfileFieldsDialog::Command(ModemDialogView& view, int control) {
+bool ProfileFieldsDialog::Command(ListDialogView& view, int control) {
     switch (control) {
     case dlg::kOk:
         if (kind_ == Kind::Commands) setup_.service.ModemIndex = static_cast<int16_t>(setup_.pending);

@@ -6,7 +6,6 @@
 #include <functional>
 #include <set>
 #include <string>
-#include <vector>
 
 #include "modem/modem_profile.h"
 #include "phonebook/service_entry.h"
@@ -17,41 +16,6 @@ namespace palvex {
 inline constexpr unsigned kModemHelpContext = 230;
 inline constexpr unsigned kProfileHelpContext = 460;
 inline constexpr unsigned kResultHelpContext = 430;
-
-// What these dialogs need from a window beyond the plain fields.
-class ModemDialogView : public DialogView {
-public:
-    virtual void SetTitle(const std::string& title) = 0;
-    virtual void AddListItem(int control, const std::string& text) = 0;
-    virtual void SelectListItem(int control, int index) = 0;
-    // The selected line; -1 when none is.
-    virtual int ListSelection(int control) = 0;
-};
-
-// Keeps the extra state in memory for tests.
-class RecordingModemDialogView : public RecordingDialogView, public ModemDialogView {
-public:
-    std::string title;
-    std::vector<std::string> list;
-    int selection = -1;
-
-    void SetText(int control, const std::string& text) override { RecordingDialogView::SetText(control, text); }
-    std::string GetText(int control) override { return RecordingDialogView::GetText(control); }
-    void LimitText(int control, int maxChars) override { RecordingDialogView::LimitText(control, maxChars); }
-    void SetChecked(int control, bool checked) override { RecordingDialogView::SetChecked(control, checked); }
-    bool IsChecked(int control) override { return RecordingDialogView::IsChecked(control); }
-    void Enable(int control, bool on) override { RecordingDialogView::Enable(control, on); }
-    int ShowMessage(int stringId, const char* extra, unsigned style) override {
-        return RecordingDialogView::ShowMessage(stringId, extra, style);
-    }
-    void ShowHelp(unsigned context) override { RecordingDialogView::ShowHelp(context); }
-    void Close(int code) override { RecordingDialogView::Close(code); }
-
-    void SetTitle(const std::string& text) override { title = text; }
-    void AddListItem(int, const std::string& text) override { list.push_back(text); }
-    void SelectListItem(int, int index) override { selection = index; }
-    int ListSelection(int) override { return selection; }
-};
 
 // What the three dialogs share while the manufacturer list is open.
 struct ModemSetup {
@@ -67,11 +31,11 @@ public:
     ModemSelectDialog(ModemSetup& setup, std::function<void()> openProfile)
         : setup_(setup), openProfile_(std::move(openProfile)) {}
 
-    void Open(ModemDialogView& view);
+    void Open(ListDialogView& view);
     // Any notification from the list.
-    void ListChanged(ModemDialogView& view);
+    void ListChanged(ListDialogView& view);
     // A button; false when `control` is not one of this dialog's.
-    bool Command(ModemDialogView& view, int control);
+    bool Command(ListDialogView& view, int control);
 
 private:
     ModemSetup& setup_;
@@ -92,13 +56,13 @@ public:
     ProfileFieldsDialog(ModemSetup& setup, Kind kind, std::function<void()> openResults = {})
         : setup_(setup), kind_(kind), openResults_(std::move(openResults)) {}
 
-    void Open(ModemDialogView& view);
+    void Open(ListDialogView& view);
     // EN_UPDATE from an edit: its text (at most 78 characters) into its field.
-    void TextChanged(ModemDialogView& view, int control);
-    bool Command(ModemDialogView& view, int control);
+    void TextChanged(ListDialogView& view, int control);
+    bool Command(ListDialogView& view, int control);
 
 private:
-    void Fill(ModemDialogView& view);
+    void Fill(ListDialogView& view);
 
     ModemSetup& setup_;
     Kind kind_;

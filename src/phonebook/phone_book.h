@@ -8,7 +8,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -36,74 +35,6 @@ enum PhoneBookResult : int {
     kPhoneBookNothing = 0,
     kPhoneBookDial = 1,
     kPhoneBookAutolog = 2,
-};
-
-// A dialog with list boxes or drop-down lists besides its plain fields.
-class ListDialogView : public DialogView {
-public:
-    virtual void ClearItems(int control) = 0;
-    virtual void AddItem(int control, const std::string& text) = 0;
-    virtual void DeleteItem(int control, int index) = 0;
-    // -1 selects nothing.
-    virtual void SelectItem(int control, int index) = 0;
-    // -1 when nothing is selected.
-    virtual int Selection(int control) = 0;
-    virtual std::string ItemText(int control, int index) = 0;
-    virtual int ItemCount(int control) = 0;
-};
-
-// Keeps the fields and lists in memory, for tests.
-class RecordingListDialogView : public ListDialogView {
-public:
-    std::map<int, std::string> texts;
-    std::map<int, int> limits;
-    std::map<int, bool> checks;
-    std::map<int, bool> enabled;
-    std::map<int, std::vector<std::string>> items;
-    std::map<int, int> selections;
-    std::vector<RecordingDialogView::Message> messages;
-    std::vector<unsigned> helpContexts;
-    bool closed = false;
-    int result = -1;
-
-    void SetText(int control, const std::string& text) override { texts[control] = text; }
-    std::string GetText(int control) override { return texts.count(control) ? texts[control] : std::string(); }
-    void LimitText(int control, int maxChars) override { limits[control] = maxChars; }
-    void SetChecked(int control, bool on) override { checks[control] = on; }
-    bool IsChecked(int control) override { return checks.count(control) && checks[control]; }
-    void Enable(int control, bool on) override { enabled[control] = on; }
-    bool IsEnabled(int control) const {
-        auto it = enabled.find(control);
-        return it == enabled.end() || it->second;
-    }
-    int ShowMessage(int stringId, const char* extra, unsigned style) override {
-        messages.push_back({stringId, extra ? extra : "", style});
-        return 1;
-    }
-    void ShowHelp(unsigned context) override { helpContexts.push_back(context); }
-    void Close(int code) override {
-        closed = true;
-        result = code;
-    }
-    void ClearItems(int control) override {
-        items[control].clear();
-        selections[control] = -1;
-    }
-    void AddItem(int control, const std::string& text) override { items[control].push_back(text); }
-    void DeleteItem(int control, int index) override {
-        auto& list = items[control];
-        if (index >= 0 && index < static_cast<int>(list.size())) list.erase(list.begin() + index);
-        if (selections[control] >= static_cast<int>(list.size())) selections[control] = -1;
-    }
-    void SelectItem(int control, int index) override {
-        selections[control] = index >= 0 && index < ItemCount(control) ? index : -1;
-    }
-    int Selection(int control) override { return selections.count(control) ? selections[control] : -1; }
-    std::string ItemText(int control, int index) override {
-        auto& list = items[control];
-        return index >= 0 && index < static_cast<int>(list.size()) ? list[index] : std::string();
-    }
-    int ItemCount(int control) override { return static_cast<int>(items[control].size()); }
 };
 
 // One line of the phone book list.

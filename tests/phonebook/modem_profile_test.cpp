@@ -263,10 +263,10 @@ struct ModemDialogRig {
     ServiceEntry service = DefaultServiceEntry();
     ModemProfile profile;
     ModemSetup setup{service, profile, dir.str(), 0};
-    RecordingModemDialogView list, commands, results;
+    RecordingDialogView list, commands, results;
     // Each opening of a dialog is a new one, as with the windows.
     std::optional<ProfileFieldsDialog> commandDialog, resultDialog;
-    std::function<void(RecordingModemDialogView&)> onCommands, onResults;
+    std::function<void(RecordingDialogView&)> onCommands, onResults;
 
     ModemSelectDialog select{setup, [this] {
                                  commands = {};
@@ -282,7 +282,7 @@ struct ModemDialogRig {
 
     explicit ModemDialogRig(ProfileDir& d) : dir(d) {}
 
-    static void Type(RecordingModemDialogView& view, ProfileFieldsDialog& dialog, int control,
+    static void Type(RecordingDialogView& view, ProfileFieldsDialog& dialog, int control,
                      const std::string& text) {
         view.texts[control] = text;
         dialog.TextChanged(view, control);
@@ -295,9 +295,10 @@ TEST(ModemDialogs, ListStoresTheChoiceOnlyOnOk) {
     ProfileDir dir;
     ModemDialogRig rig(dir);
     rig.select.Open(rig.list);
-    EXPECT_EQ(std::vector<std::string>(std::begin(ManufacturerTable), std::end(ManufacturerTable)), rig.list.list);
-    EXPECT_EQ(kHayesIndex, rig.list.selection);
-    rig.list.selection = 0;
+    EXPECT_EQ(std::vector<std::string>(std::begin(ManufacturerTable), std::end(ManufacturerTable)),
+              rig.list.items[dlg::kModemList]);
+    EXPECT_EQ(kHayesIndex, rig.list.Selection(dlg::kModemList));
+    rig.list.SelectItem(dlg::kModemList, 0);
     rig.select.ListChanged(rig.list);
     rig.select.Command(rig.list, dlg::kCancel);
     EXPECT_EQ(kHayesIndex, rig.service.ModemIndex);
@@ -309,7 +310,7 @@ TEST(ModemDialogs, ListStoresTheChoiceOnlyOnOk) {
     rig.service.ModemIndex = 40;
     rig.list = {};
     rig.select.Open(rig.list);
-    EXPECT_EQ(-1, rig.list.selection);
+    EXPECT_EQ(-1, rig.list.Selection(dlg::kModemList));
     rig.select.ListChanged(rig.list);  // a notification with nothing selected
     rig.select.Command(rig.list, dlg::kModemSelect);
     EXPECT_FALSE(rig.commandDialog.has_value());
@@ -327,12 +328,12 @@ TEST(ModemDialogs, ResultCodesReloadWithoutLosingTextTypedBefore) {
     StoreField(old.HangupString, "ATH0^M");
     ASSERT_TRUE(SaveModemProfile(old, dir.str(), kUsRoboticsIndex));
     rig.service.ModemIndex = kUsRoboticsIndex;
-    rig.onResults = [&](RecordingModemDialogView& v) {
+    rig.onResults = [&](RecordingDialogView& v) {
         EXPECT_EQ("ATH0^M", FieldText(rig.profile.HangupString));  // reloaded
         rig.Type(v, *rig.resultDialog, dlg::kResultBusy, "LINE BUSY");
         rig.resultDialog->Command(v, dlg::kOk);
     };
-    rig.onCommands = [&](RecordingModemDialogView& v) {
+    rig.onCommands = [&](RecordingDialogView& v) {
         rig.Type(v, *rig.commandDialog, dlg::kProfileHangup, "ATH^M" + std::string(90, '!'));
         rig.commandDialog->Command(v, dlg::kProfileResultCodes);
         rig.commandDialog->Command(v, dlg::kOk);

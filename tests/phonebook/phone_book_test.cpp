@@ -82,7 +82,7 @@ protected:
     DialBatchList batch_;
     int index_ = 0;
     RecordingUi ui_;
-    RecordingListDialogView view_;
+    RecordingDialogView view_;
     std::unique_ptr<PhoneBookDialog> book_;
     bool portOpen_ = false;
     int copyResult_ = 0;
@@ -225,7 +225,7 @@ TEST_F(PhoneBookTest, DialAndAutologCloseWithTheirResults) {
         {0, dlg::kCancel, kPhoneBookNothing, 0},
     };
     for (const Case& c : cases) {
-        view_ = RecordingListDialogView();
+        view_ = RecordingDialogView();
         ui_ = RecordingUi();
         current_ = DefaultServiceEntry();
         Book().Open(view_);
@@ -238,7 +238,7 @@ TEST_F(PhoneBookTest, DialAndAutologCloseWithTheirResults) {
         }
     }
     // A double click without batch dial is Dial.
-    view_ = RecordingListDialogView();
+    view_ = RecordingDialogView();
     Book().Open(view_);
     book_->ListDoubleClicked(view_);
     EXPECT_EQ(view_.result, kPhoneBookDial);
@@ -261,7 +261,7 @@ TEST_F(PhoneBookTest, AnOpenPortRefusesWhatWouldReplaceTheConnectedService) {
         {dlg::kPhoneDial, "ALPHA", true},
     };
     for (const Case& c : cases) {
-        view_ = RecordingListDialogView();
+        view_ = RecordingDialogView();
         ui_ = RecordingUi();
         editorOpened_.clear();
         optionsOpened_ = 0;
@@ -370,7 +370,7 @@ TEST_F(PhoneBookTest, DialOptionsRefuse300WithABeepAndKeepThePreviousValue) {
     current_ = ReadBack("ALPHA");
     current_.DialRetries = 7;
     DialOptionsDialog options(current_, dir_.string(), ui_);
-    RecordingListDialogView view;
+    RecordingDialogView view;
     options.Open(view);
     EXPECT_EQ(view.texts[dlg::kDialOptRetries], "7");
     EXPECT_EQ(view.texts[dlg::kDialOptTimeout], "60");
@@ -404,7 +404,7 @@ TEST_F(PhoneBookTest, CopySavesUnderTheNewNameOverwritingAnExistingFile) {
     current_ = ReadBack("ALPHA");
     current_.TerminalType = kTypeVt220;
     CopyServiceDialog copy(current_, profile_, dir_.string(), ui_);
-    RecordingListDialogView view;
+    RecordingDialogView view;
     copy.Open(view);
     EXPECT_EQ(view.limits[dlg::kCopyName], 34);
     EXPECT_EQ(view.limits[dlg::kCopyPhone], 39);
@@ -430,7 +430,7 @@ TEST_F(PhoneBookTest, CopyRefusedByValidationStaysOpenAndCancelRestores) {
     AddService("ALPHA", "111");
     current_ = ReadBack("ALPHA");
     CopyServiceDialog copy(current_, profile_, dir_.string(), ui_);
-    RecordingListDialogView view;
+    RecordingDialogView view;
     copy.Open(view);
     view.texts[dlg::kCopyName] = "NEW";
     copy.TextChanged(view, dlg::kCopyName);

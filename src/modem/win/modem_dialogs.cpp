@@ -12,39 +12,6 @@ constexpr const char* kModemTemplate = "Modem";
 constexpr const char* kProfileTemplate = "MODEMDLG";
 constexpr const char* kResultTemplate = "MODEMRESULTCODE";
 
-class WinModemDialogView : public ModemDialogView {
-public:
-    WinModemDialogView(HWND dialog, const std::string& helpFile) : dialog_(dialog), base_(dialog, helpFile) {}
-
-    void SetText(int control, const std::string& text) override { base_.SetText(control, text); }
-    std::string GetText(int control) override { return base_.GetText(control); }
-    void LimitText(int control, int maxChars) override { base_.LimitText(control, maxChars); }
-    void SetChecked(int control, bool checked) override { base_.SetChecked(control, checked); }
-    bool IsChecked(int control) override { return base_.IsChecked(control); }
-    void Enable(int control, bool enabled) override { base_.Enable(control, enabled); }
-    int ShowMessage(int stringId, const char* extra, unsigned style) override {
-        return base_.ShowMessage(stringId, extra, style);
-    }
-    void ShowHelp(unsigned context) override { base_.ShowHelp(context); }
-    void Close(int result) override { base_.Close(result); }
-
-    void SetTitle(const std::string& title) override { SetWindowTextA(dialog_, title.c_str()); }
-    void AddListItem(int control, const std::string& text) override {
-        SendDlgItemMessageA(dialog_, control, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    }
-    void SelectListItem(int control, int index) override {
-        SendDlgItemMessageA(dialog_, control, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    }
-    int ListSelection(int control) override {
-        const LRESULT selected = SendDlgItemMessageA(dialog_, control, LB_GETCURSEL, 0, 0);
-        return selected == LB_ERR ? -1 : static_cast<int>(selected);
-    }
-
-private:
-    HWND dialog_;
-    WinDialogView base_;
-};
-
 struct ModemRun {
     ModemSetup setup;
     std::string helpFile;
@@ -89,7 +56,7 @@ Run* RunOf(HWND dialog, UINT message, LPARAM lParam) {
 INT_PTR FieldsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     FieldsRun* fields = RunOf<FieldsRun>(dialog, message, lParam);
     if (!fields) return FALSE;
-    WinModemDialogView view(dialog, fields->run.helpFile);
+    WinDialogView view(dialog, fields->run.helpFile);
     switch (message) {
     case WM_INITDIALOG:
         fields->logic.Open(view);
@@ -119,7 +86,7 @@ int ShowModemDialog(HWND owner, ServiceEntry& service, ModemProfile& profile, co
 INT_PTR CALLBACK ModemDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     SelectRun* select = RunOf<SelectRun>(dialog, message, lParam);
     if (!select) return FALSE;
-    WinModemDialogView view(dialog, select->run.helpFile);
+    WinDialogView view(dialog, select->run.helpFile);
     switch (message) {
     case WM_INITDIALOG:
         // The profiles live in the installation directory.

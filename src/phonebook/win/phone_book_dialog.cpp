@@ -1,9 +1,9 @@
 #include "phonebook/win/phone_book_dialog.h"
 
 #include <memory>
-#include <vector>
 
 #include "phonebook/win/service_dialog.h"
+#include "platform/win/win_dialog_view.h"
 #include "shell/dialog_ids.h"
 #include "shell/win/app.h"
 #include "shell/win/profile_store.h"
@@ -67,56 +67,6 @@ struct DialOptRun {
 
 }  // namespace
 
-// ---------------------------------------------------------------------------
-
-bool WinListDialogView::IsCombo(int control) const {
-    char cls[32] = {};
-    GetClassNameA(GetDlgItem(dialog_, control), cls, sizeof cls);
-    return lstrcmpiA(cls, "ComboBox") == 0;
-}
-
-void WinListDialogView::ClearItems(int control) {
-    SendDlgItemMessageA(dialog_, control, IsCombo(control) ? CB_RESETCONTENT : LB_RESETCONTENT, 0, 0);
-}
-
-void WinListDialogView::AddItem(int control, const std::string& text) {
-    SendDlgItemMessageA(dialog_, control, IsCombo(control) ? CB_ADDSTRING : LB_ADDSTRING, 0,
-                        reinterpret_cast<LPARAM>(text.c_str()));
-}
-
-void WinListDialogView::DeleteItem(int control, int index) {
-    SendDlgItemMessageA(dialog_, control, IsCombo(control) ? CB_DELETESTRING : LB_DELETESTRING,
-                        static_cast<WPARAM>(index), 0);
-}
-
-void WinListDialogView::SelectItem(int control, int index) {
-    SendDlgItemMessageA(dialog_, control, IsCombo(control) ? CB_SETCURSEL : LB_SETCURSEL,
-                        static_cast<WPARAM>(index), 0);
-}
-
-int WinListDialogView::Selection(int control) {
-    const LRESULT r = SendDlgItemMessageA(dialog_, control, IsCombo(control) ? CB_GETCURSEL : LB_GETCURSEL, 0, 0);
-    return r < 0 ? -1 : static_cast<int>(r);
-}
-
-std::string WinListDialogView::ItemText(int control, int index) {
-    const bool combo = IsCombo(control);
-    const LRESULT length = SendDlgItemMessageA(dialog_, control, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN,
-                                               static_cast<WPARAM>(index), 0);
-    if (length < 0) return std::string();
-    std::vector<char> text(static_cast<size_t>(length) + 1);
-    SendDlgItemMessageA(dialog_, control, combo ? CB_GETLBTEXT : LB_GETTEXT, static_cast<WPARAM>(index),
-                        reinterpret_cast<LPARAM>(text.data()));
-    return text.data();
-}
-
-int WinListDialogView::ItemCount(int control) {
-    const LRESULT r = SendDlgItemMessageA(dialog_, control, IsCombo(control) ? CB_GETCOUNT : LB_GETCOUNT, 0, 0);
-    return r < 0 ? 0 : static_cast<int>(r);
-}
-
-// ---------------------------------------------------------------------------
-
 int RunPhoneBookDialog(App& app) {
     SetCurrentDirectoryA(app.settings.InstallDir.c_str());
     PhoneRun run(app);
@@ -129,7 +79,7 @@ int RunPhoneBookDialog(App& app) {
 INT_PTR CALLBACK PhoneDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* run = RunOf<PhoneRun>(dialog, message, lParam);
     if (!run) return FALSE;
-    WinListDialogView view(dialog, run->app.settings.HelpFile);
+    WinDialogView view(dialog, run->app.settings.HelpFile);
     PhoneBookDialog& logic = *run->logic;
     switch (message) {
     case WM_INITDIALOG:

@@ -6,6 +6,7 @@
 #include "modem/win/port_dialog.h"
 #include "phonebook/phone_book.h"
 #include "phonebook/win/phone_book_dialog.h"
+#include "platform/win/win_dialog_view.h"
 #include "shell/dialog_ids.h"
 #include "shell/win/app.h"
 #include "shell/win/pending_commands.h"
@@ -63,7 +64,7 @@ INT_PTR CALLBACK serviceDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     if (message == WM_INITDIALOG) SetWindowLongPtrA(dialog, DWLP_USER, lParam);
     auto* run = reinterpret_cast<ServiceRun*>(GetWindowLongPtrA(dialog, DWLP_USER));
     if (!run) return FALSE;
-    WinListDialogView view(dialog, run->app.settings.HelpFile);
+    WinDialogView view(dialog, run->app.settings.HelpFile);
     ServiceEditor& logic = *run->logic;
     switch (message) {
     case WM_INITDIALOG:

@@ -46,4 +46,54 @@ void WinDialogView::Close(int result) {
     EndDialog(dialog_, result);
 }
 
+void WinDialogView::SetTitle(const std::string& title) {
+    SetWindowTextA(dialog_, title.c_str());
+}
+
+bool WinDialogView::IsCombo(int control) const {
+    char cls[32] = {};
+    GetClassNameA(GetDlgItem(dialog_, control), cls, sizeof cls);
+    return lstrcmpiA(cls, "ComboBox") == 0;
+}
+
+void WinDialogView::ClearItems(int control) {
+    SendDlgItemMessageA(dialog_, control, IsCombo(control) ? CB_RESETCONTENT : LB_RESETCONTENT, 0, 0);
+}
+
+void WinDialogView::AddItem(int control, const std::string& text) {
+    SendDlgItemMessageA(dialog_, control, IsCombo(control) ? CB_ADDSTRING : LB_ADDSTRING, 0,
+                        reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void WinDialogView::DeleteItem(int control, int index) {
+    SendDlgItemMessageA(dialog_, control, IsCombo(control) ? CB_DELETESTRING : LB_DELETESTRING,
+                        static_cast<WPARAM>(index), 0);
+}
+
+void WinDialogView::SelectItem(int control, int index) {
+    SendDlgItemMessageA(dialog_, control, IsCombo(control) ? CB_SETCURSEL : LB_SETCURSEL,
+                        static_cast<WPARAM>(index), 0);
+}
+
+int WinDialogView::Selection(int control) {
+    const LRESULT r = SendDlgItemMessageA(dialog_, control, IsCombo(control) ? CB_GETCURSEL : LB_GETCURSEL, 0, 0);
+    return r < 0 ? -1 : static_cast<int>(r);
+}
+
+std::string WinDialogView::ItemText(int control, int index) {
+    const bool combo = IsCombo(control);
+    const LRESULT length = SendDlgItemMessageA(dialog_, control, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN,
+                                               static_cast<WPARAM>(index), 0);
+    if (length < 0) return std::string();
+    std::vector<char> text(static_cast<size_t>(length) + 1);
+    SendDlgItemMessageA(dialog_, control, combo ? CB_GETLBTEXT : LB_GETTEXT, static_cast<WPARAM>(index),
+                        reinterpret_cast<LPARAM>(text.data()));
+    return text.data();
+}
+
+int WinDialogView::ItemCount(int control) {
+    const LRESULT r = SendDlgItemMessageA(dialog_, control, IsCombo(control) ? CB_GETCOUNT : LB_GETCOUNT, 0, 0);
+    return r < 0 ? 0 : static_cast<int>(r);
+}
+
 }  // namespace palvex

@@ -88,13 +88,9 @@ TermPrefsDialog::Hooks MakeHooks(TermPrefsRun& run) {
     return h;
 }
 
-void FillList(HWND dialog, int id, const char* (*name)(int), int first, int last, int selected) {
-    for (int i = first; i <= last; ++i) SendDlgItemMessageA(dialog, id, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name(i)));
-    SendDlgItemMessageA(dialog, id, LB_SETCURSEL, static_cast<WPARAM>(selected - first), 0);
-}
-
-int ListSelection(HWND dialog, int id) {
-    return static_cast<int>(SendDlgItemMessageA(dialog, id, LB_GETCURSEL, 0, 0));
+void FillList(ListDialogView& view, int id, const char* (*name)(int), int first, int last, int selected) {
+    for (int i = first; i <= last; ++i) view.AddItem(id, name(i));
+    view.SelectItem(id, selected - first);
 }
 
 }  // namespace
@@ -117,19 +113,19 @@ INT_PTR CALLBACK TermDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
     case WM_INITDIALOG:
         run->dialog = dialog;
         logic.Open(view);
-        FillList(dialog, dlg::kTermTypeList, TerminalTypeName, kTypeTty, kTypeScoAnsi, logic.WorkingType());
-        FillList(dialog, dlg::kTermFlowList, FlowControlName, 0, kFlowControlCount - 1, logic.WorkingFlow());
+        FillList(view, dlg::kTermTypeList, TerminalTypeName, kTypeTty, kTypeScoAnsi, logic.WorkingType());
+        FillList(view, dlg::kTermFlowList, FlowControlName, 0, kFlowControlCount - 1, logic.WorkingFlow());
         return TRUE;
     case WM_COMMAND: {
         const int id = LOWORD(wParam);
         const int code = HIWORD(wParam);
         if (id == dlg::kTermTypeList && code == LBN_SELCHANGE) {
-            const int index = ListSelection(dialog, id);
+            const int index = view.Selection(id);
             if (index >= 0) logic.TypeSelected(view, index + kTypeTty);
             return TRUE;
         }
         if (id == dlg::kTermFlowList && code == LBN_SELCHANGE) {
-            logic.FlowSelected(ListSelection(dialog, id));
+            logic.FlowSelected(view.Selection(id));
             return TRUE;
         }
         if (id == dlg::kTermScrollRange && code == EN_CHANGE) {
