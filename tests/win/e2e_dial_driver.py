@@ -12,20 +12,16 @@ and "ATH0", the busy services dial three times and once. The program's
 GoogleTest report (result.xml) and these checks decide the outcome.
 """
 
-import argparse
 import os
 import re
-import shutil
 import signal
 import subprocess
 import sys
 import time
-import xml.etree.ElementTree as ET
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from com_port_driver import map_com1  # noqa: E402
+import e2e_support as e2e
+from com_port_driver import map_com1
 
-RUN_TIMEOUT = 240
 GUARD = 1.0
 
 CONFIG = f"""; written by e2e_dial_driver.py
@@ -48,21 +44,6 @@ guest = guest
 
 CONNECT_CASE = "ConnectsLogsInByKeysAndHangsUpThroughTheModem"
 BUSY_CASE = "BusyDialsUpToTheRetryCountAndThenReportsTheFailure"
-
-
-def windows_path(path):
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
-
-
-def report_cases(report):
-    """(names of the cases run, failures) from the GoogleTest report."""
-    try:
-        cases = list(ET.parse(report).getroot().iter("testcase"))
-    except (OSError, ET.ParseError) as exc:
-        return set(), [f"no test report ({exc})"]
-    run = {c.get("name") for c in cases if c.get("status") == "run" and c.get("result", "completed") == "completed"}
-    found = [f"{c.get('name')}: {f.get('message', '').strip()}" for c in cases for f in c.findall("failure")]
-    return run, found if cases else ["the report lists no test"]
 
 
 def line_checks(received, events, run):
@@ -99,23 +80,18 @@ def line_checks(received, events, run):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--wine-run", required=True, help="scripts/wine-run")
-    parser.add_argument("--build-dir", required=True)
+    parser = e2e.parser_for(__doc__, "e2e_dial_test.exe", "exchange folder, logs included")
     parser.add_argument("--hostsim", required=True, help="tools/hostsim/hostsim.py")
-    parser.add_argument("--exe", required=True, help="e2e_dial_test.exe")
-    parser.add_argument("--out-dir", required=True, help="exchange folder, logs included")
     args, gtest_args = parser.parse_known_args()
-    build_dir, exchange = os.path.abspath(args.build_dir), os.path.abspath(args.out_dir)
-    shutil.rmtree(exchange, ignore_errors=True)
-    os.makedirs(exchange)
+    build_dir, exchange = e2e.fresh_exchange(args)
     config = os.path.join(exchange, "modem.ini")
     with open(config, "w") as f:
         f.write(CONFIG)
     byte_log = os.path.join(exchange, "com1.bytes")
     event_log = os.path.join(exchange, "com1.events")
 
-    link = os.path.join(build_dir, "com1-pty")
+    # hostsim holds the pty behind the link itself.
+    link = e2e.com1_link(build_dir)
     modem = subprocess.Popen([sys.executable, args.hostsim, "--config", config, "--link", link,
                               "--log", byte_log, "--event-log", event_log], stdin=subprocess.DEVNULL)
     problems = []
@@ -127,15 +103,10 @@ def main():
                 raise RuntimeError("hostsim did not make its link")
             time.sleep(0.05)
         map_com1(args, build_dir, link)
-        command = [args.wine_run, "--build-dir", build_dir, args.exe, f"--gtest_output=xml:{windows_path(report)}",
-                   *gtest_args]
-        env = dict(os.environ, PALVEX_E2E_DIR=exchange)
-        env.pop("DISPLAY", None)  # wine-run starts a private Xvfb
         started = time.monotonic()
-        try:
-            subprocess.run(command, stdin=subprocess.DEVNULL, env=env, timeout=RUN_TIMEOUT)
-        except subprocess.TimeoutExpired:
-            problems.append(f"the program did not finish in {RUN_TIMEOUT} s")
+        error = e2e.run_program(args, build_dir, exchange, report, gtest_args)
+        if error:
+            problems.append(error)
         elapsed = time.monotonic() - started
     except Exception as exc:
         problems.append(repr(exc))
@@ -147,7 +118,7 @@ def main():
         except subprocess.TimeoutExpired:
             modem.kill()
 
-    run, failures = report_cases(report)
+    run, failures = e2e.report_cases(report)
     problems += failures
     try:
         with open(byte_log, "rb") as f:
@@ -158,11 +129,7 @@ def main():
         received, events = b"", []
         problems.append(f"hostsim left no log ({exc})")
     problems += line_checks(received, events, run)
-    for problem in problems:
-        print(f"e2e_dial_driver: {problem}", file=sys.stderr)
-    if not problems:
-        print(f"e2e_dial_driver: {len(run)} cases passed in {elapsed:.0f} s; logs in {exchange}")
-    return 1 if problems else 0
+    return e2e.finish("e2e_dial_driver", problems, f"{len(run)} cases passed in {elapsed:.0f} s; logs in {exchange}")
 
 
 if __name__ == "__main__":

@@ -10,52 +10,26 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
-#include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "e2e_support.h"
 #include "modem/dialer.h"
 #include "modem/modem_profile.h"
 #include "phonebook/service_entry.h"
-#include "platform/ui.h"
 #include "shell/command_ids.h"
 #include "shell/dialog_ids.h"
 #include "shell/string_ids.h"
-#include "shell/win/app.h"
-#include "shell/win/main_window.h"
 
 namespace palvex {
 namespace {
 
 constexpr DWORD kDeadlineMs = 90000;
 
-// The driver's folder, as Wine's programs see it through drive Z:.
-std::string ExchangeDir() {
-    std::string path = std::getenv("PALVEX_E2E_DIR") ? std::getenv("PALVEX_E2E_DIR") : "";
-    if (!path.empty() && path[0] == '/') path = "Z:" + path;
-    for (char& c : path) c = c == '/' ? '\\' : c;
-    return path;
-}
-
-std::string ProgramDir() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string dir = path;
-    return dir.substr(0, dir.find_last_of("\\/"));
-}
-
-std::string ScreenText(TerminalScreen& s) {
-    std::string text;
-    for (int r = 0; r < s.rows; ++r) {
-        const ScreenLine& line = LineAt(s, r);
-        text.append(reinterpret_cast<const char*>(line.text), static_cast<size_t>(line.length > 0 ? line.length : 0));
-        text += '\n';
-    }
-    return text;
-}
+using e2e::ScreenText;
 
 std::string ControlText(HWND dialog, int id) {
     char text[256] = {};
@@ -94,7 +68,7 @@ void WriteService(const std::string& dir, const Service& s) {
 }
 
 // Plays the user from inside whichever loop runs (the phone book's modal loop,
-// the dial dialog's reader, the receive pump), all of which dispatch its timer.
+// the dial dialog's reader, the receive pump).
 struct Probe {
     Probe(const Service* s, bool logIn) : service(s), login(logIn) {}
 
@@ -202,98 +176,58 @@ struct Probe {
         case kDone: break;
         }
     }
-
-    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        auto* self = reinterpret_cast<Probe*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-        if (message != WM_TIMER || !self) return DefWindowProcA(window, message, wParam, lParam);
-        self->Tick();
-        return 0;
-    }
 };
 
 class EndToEndDial : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = ExchangeDir();
-        ASSERT_FALSE(dir_.empty()) << "run this through e2e_dial_driver.py";
+        const std::string dir = e2e::ExchangeDir();
+        ASSERT_FALSE(dir.empty()) << "run this through e2e_dial_driver.py";
         // The install folder: the book's services and the shipped profile the
         // build put beside the exe.
-        installDir_ = dir_ + "\\install";
-        CreateDirectoryA(installDir_.c_str(), nullptr);
-        ASSERT_TRUE(CopyFileA(ProfilePath(ProgramDir(), kHayesIndex).c_str(),
-                              (installDir_ + "\\" + ProfileFileName(kHayesIndex)).c_str(), FALSE))
-            << "no " << ProfileFileName(kHayesIndex) << " beside " << ProgramDir();
-        for (const Service* s : {&kBoard, &kBusy3, &kBusy0}) WriteService(installDir_, *s);
-        for (const char* key : {"INSTALLDIR", "TransPrint", "seqdial"}) {
-            char value[1100] = {};
-            if (GetProfileStringA("palvex32", key, "", value, sizeof value) > 0) saved_.emplace_back(key, value);
-            WriteProfileStringA("palvex32", key, nullptr);
-        }
-        WriteProfileStringA("palvex32", "INSTALLDIR", installDir_.c_str());
-        module_ = GetModuleHandleA(nullptr);
-        static const bool registered = RegisterMainWindowClass(module_);
-        ASSERT_TRUE(registered);
-        WNDCLASSA probeClass{};
-        probeClass.lpfnWndProc = Probe::Proc;
-        probeClass.hInstance = module_;
-        probeClass.lpszClassName = "PalvexDialProbe";
-        RegisterClassA(&probeClass);
+        profile_.emplace(dir, std::initializer_list<const char*>{"INSTALLDIR", "TransPrint", "seqdial"});
+        const std::string& installDir = profile_->InstallDir();
+        const std::string programDir = e2e::ProgramDir();
+        ASSERT_TRUE(CopyFileA(ProfilePath(programDir, kHayesIndex).c_str(),
+                              (installDir + "\\" + ProfileFileName(kHayesIndex)).c_str(), FALSE))
+            << "no " << ProfileFileName(kHayesIndex) << " beside " << programDir;
+        for (const Service* s : {&kBoard, &kBusy3, &kBusy0}) WriteService(installDir, *s);
     }
 
-    void TearDown() override {
-        for (const char* key : {"INSTALLDIR", "TransPrint", "seqdial"}) WriteProfileStringA("palvex32", key, nullptr);
-        for (const auto& [key, value] : saved_) WriteProfileStringA("palvex32", key, value.c_str());
-    }
+    void TearDown() override { profile_.reset(); }
 
     // One session: the window opens, its phone book dials `service`, and the
     // probe plays the rest. The window's own commands are recorded; the book
     // it reopens after the session is left closed.
     void Run(Probe& probe) {
-        app_ = std::make_unique<App>(module_, &ui_);
-        app_->commandFilter = [this, &probe](int id) {
-            commands_.push_back(id);
-            return id == kCmdPhonebook && probe.step != Probe::kBook;
-        };
-        HWND window = CreateMainWindow(*app_, SW_SHOWNORMAL);
-        ASSERT_NE(nullptr, window);
-        probe.app = app_.get();
-        HWND probeWindow = CreateWindowA("PalvexDialProbe", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, module_, nullptr);
-        SetWindowLongPtrA(probeWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&probe));
-        SetTimer(probeWindow, 1, 50, nullptr);
-        MSG msg;
-        DWORD doneAt = 0;
-        for (;;) {
-            if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                HWND dialog = static_cast<HWND>(app_->pump.SessionDialog);
-                if (dialog && IsDialogMessageA(dialog, &msg)) continue;
-                TranslateMessage(&msg);
-                DispatchMessageA(&msg);
-                continue;
+        {
+            e2e::TestMainWindow main(ui_, [this, &probe](int id) {
+                commands_.push_back(id);
+                return id == kCmdPhonebook && probe.step != Probe::kBook;
+            });
+            ASSERT_NE(nullptr, main.window);
+            App& app = *main.app;
+            probe.app = &app;
+            {
+                e2e::ProbeTimer timer(50, [&probe] { probe.Tick(); });
+                e2e::RunMessages(
+                    app,
+                    [&] { return probe.step == Probe::kDone && !app.port.PortOpen && !app.pump.SessionDialog; },
+                    {}, 500);
             }
-            // Done; a moment more lets what the end posted run (the caret's
-            // blinking never lets the queue stay empty for long).
-            if (probe.step == Probe::kDone && !app_->port.PortOpen && !app_->pump.SessionDialog) {
-                if (!doneAt) doneAt = GetTickCount();
-                if (GetTickCount() - doneAt > 500) break;
-            }
-            Sleep(1);
+            screen_ = ScreenText(app.screen);
         }
-        DestroyWindow(probeWindow);
-        screen_ = ScreenText(app_->screen);
-        DestroyWindow(window);
         // The window's end posts WM_QUIT; left in the queue it would end the
         // next session's phone book at once.
+        MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         }
-        app_.reset();
     }
 
-    std::string dir_, installDir_, screen_;
-    HINSTANCE module_ = nullptr;
+    std::optional<e2e::TestProfile> profile_;
+    std::string screen_;
     RecordingUi ui_;
-    std::unique_ptr<App> app_;
     std::vector<int> commands_;
-    std::vector<std::pair<const char*, std::string>> saved_;
 };
 
 TEST_F(EndToEndDial, ConnectsLogsInByKeysAndHangsUpThroughTheModem) {

@@ -13,22 +13,15 @@ program's GoogleTest report (result.xml) and the bytes seen here decide the
 outcome.
 """
 
-import argparse
 import os
-import pty
 import select
-import shutil
-import subprocess
 import sys
 import threading
 import time
-import tty
-import xml.etree.ElementTree as ET
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from com_port_driver import map_com1  # noqa: E402
+import e2e_support as e2e
+from e2e_support import RUN_TIMEOUT
 
-RUN_TIMEOUT = 240
 ESC = b"\x1b"
 
 # What the host sends, and the bytes the Up key must come back as.
@@ -72,61 +65,25 @@ def host(master, outcome):
         outcome["error"] = f"host failed: {exc!r}"
 
 
-def windows_path(path):
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
-
-
-def failures_in(report):
-    try:
-        cases = list(ET.parse(report).getroot().iter("testcase"))
-    except (OSError, ET.ParseError) as exc:
-        return [f"no test report ({exc})"]
-    found = [f"{c.get('name')}: {f.get('message', '').strip()}" for c in cases for f in c.findall("failure")]
-    return found if cases else ["the report lists no test"]
-
-
 def main():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--wine-run", required=True, help="scripts/wine-run")
-    parser.add_argument("--build-dir", required=True)
-    parser.add_argument("--exe", required=True, help="e2e_keyboard_test.exe")
-    parser.add_argument("--out-dir", required=True, help="exchange folder")
-    args = parser.parse_args()
-    build_dir, exchange = os.path.abspath(args.build_dir), os.path.abspath(args.out_dir)
-    shutil.rmtree(exchange, ignore_errors=True)
-    os.makedirs(exchange)
-
-    # COM1 is the slave of a pty this process holds, through a stable link.
-    master, slave = pty.openpty()
-    tty.setraw(slave)
-    link = os.path.join(build_dir, "com1-pty")
-    if os.path.lexists(link + ".new"):
-        os.unlink(link + ".new")
-    os.symlink(os.ttyname(slave), link + ".new")
-    os.replace(link + ".new", link)
-    map_com1(args, build_dir, link)
+    args = e2e.parser_for(__doc__, "e2e_keyboard_test.exe", "exchange folder").parse_args()
+    build_dir, exchange = e2e.fresh_exchange(args)
+    master = e2e.pty_on_com1(args, build_dir)
 
     outcome = {}
     peer = threading.Thread(target=host, args=(master, outcome), daemon=True)
     peer.start()
     report = os.path.join(exchange, "result.xml")
-    command = [args.wine_run, "--build-dir", build_dir, args.exe, f"--gtest_output=xml:{windows_path(report)}"]
-    env = dict(os.environ, PALVEX_E2E_DIR=exchange)
-    env.pop("DISPLAY", None)  # wine-run starts a private Xvfb
-    try:
-        subprocess.run(command, stdin=subprocess.DEVNULL, env=env, timeout=RUN_TIMEOUT)
-    except subprocess.TimeoutExpired:
-        outcome["error"] = f"the program did not finish in {RUN_TIMEOUT} s"
+    error = e2e.run_program(args, build_dir, exchange, report)
+    if error:
+        outcome["error"] = error
     peer.join(5)
 
-    problems = failures_in(report) + ([outcome["error"]] if "error" in outcome else [])
-    if len(outcome.get("keys", [])) != len(STEPS):
-        problems.append(f"the host saw {len(outcome.get('keys', []))} of {len(STEPS)} keys")
-    for problem in problems:
-        print(f"e2e_keyboard_driver: {problem}", file=sys.stderr)
-    if not problems:
-        print("e2e_keyboard_driver: Up arrived as " + " then ".join(repr(k) for k in outcome["keys"]))
-    return 1 if problems else 0
+    problems = e2e.report_cases(report)[1] + ([outcome["error"]] if "error" in outcome else [])
+    keys = outcome.get("keys", [])
+    if len(keys) != len(STEPS):
+        problems.append(f"the host saw {len(keys)} of {len(STEPS)} keys")
+    return e2e.finish("e2e_keyboard_driver", problems, "Up arrived as " + " then ".join(repr(k) for k in keys))
 
 
 if __name__ == "__main__":

@@ -10,23 +10,17 @@ the screenshot e2e-terminal.png and writes "shot-done", and the program hangs up
 The program's GoogleTest report (result.xml) decides the outcome.
 """
 
-import argparse
 import os
-import pty
 import select
-import shutil
 import subprocess
 import sys
 import threading
 import time
-import tty
-import xml.etree.ElementTree as ET
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from com_port_driver import map_com1  # noqa: E402
+import e2e_support as e2e
+from e2e_support import RUN_TIMEOUT
 
 COLUMNS, ROWS = 132, 24
-RUN_TIMEOUT = 240
 ESC = "\x1b"
 
 
@@ -164,69 +158,31 @@ def start_xvfb():
     return server, ":" + number.decode().strip()
 
 
-def windows_path(path):
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
-
-
-def failures_in(report):
-    try:
-        cases = list(ET.parse(report).getroot().iter("testcase"))
-    except (OSError, ET.ParseError) as exc:
-        return [f"no test report ({exc})"]
-    found = [f"{c.get('name')}: {f.get('message', '').strip()}" for c in cases for f in c.findall("failure")]
-    return found if cases else ["the report lists no test"]
-
-
 def main():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--wine-run", required=True, help="scripts/wine-run")
-    parser.add_argument("--build-dir", required=True)
-    parser.add_argument("--exe", required=True, help="e2e_terminal_test.exe")
-    parser.add_argument("--out-dir", required=True, help="exchange folder, screenshot included")
-    args = parser.parse_args()
-    build_dir, exchange = os.path.abspath(args.build_dir), os.path.abspath(args.out_dir)
-    shutil.rmtree(exchange, ignore_errors=True)
-    os.makedirs(exchange)
+    args = e2e.parser_for(__doc__, "e2e_terminal_test.exe", "exchange folder, screenshot included").parse_args()
+    build_dir, exchange = e2e.fresh_exchange(args)
     stream, expected = host_screen()
     with open(os.path.join(exchange, "expected.txt"), "w", newline="\n") as f:
         f.write(expected)
-
-    # COM1 is the slave of a pty this process holds, through a stable link.
-    master, slave = pty.openpty()
-    tty.setraw(slave)
-    link = os.path.join(build_dir, "com1-pty")
-    if os.path.lexists(link + ".new"):
-        os.unlink(link + ".new")
-    os.symlink(os.ttyname(slave), link + ".new")
-    os.replace(link + ".new", link)
-    map_com1(args, build_dir, link)
+    master = e2e.pty_on_com1(args, build_dir)
 
     xvfb, display = start_xvfb()
     outcome = {}
     peer = threading.Thread(target=host, args=(master, stream, exchange, display, outcome), daemon=True)
     peer.start()
     report = os.path.join(exchange, "result.xml")
-    # The Wine desktop gives the window its frame and lets it maximise; the
-    # program's exit status does not come back through it, its report does.
-    command = [args.wine_run, "--build-dir", build_dir, "explorer", "/desktop=palvexe2e,1024x768",
-               windows_path(args.exe), f"--gtest_output=xml:{windows_path(report)}"]
-    try:
-        subprocess.run(command, stdin=subprocess.DEVNULL, env=dict(os.environ, DISPLAY=display,
-                       PALVEX_E2E_DIR=exchange), timeout=RUN_TIMEOUT)
-    except subprocess.TimeoutExpired:
-        outcome["error"] = f"the program did not finish in {RUN_TIMEOUT} s"
+    # The Wine desktop gives the window its frame and lets it maximise.
+    error = e2e.run_program(args, build_dir, exchange, report, display=display, desktop="palvexe2e,1024x768")
+    if error:
+        outcome["error"] = error
     peer.join(5)
     xvfb.terminate()
     xvfb.wait()
 
-    problems = failures_in(report) + ([outcome["error"]] if "error" in outcome else [])
+    problems = e2e.report_cases(report)[1] + ([outcome["error"]] if "error" in outcome else [])
     if "shot" not in outcome:
         problems.append("no screenshot was taken")
-    for problem in problems:
-        print(f"e2e_terminal_driver: {problem}", file=sys.stderr)
-    if not problems:
-        print(f"e2e_terminal_driver: the screen matched; screenshot in {outcome['shot']}")
-    return 1 if problems else 0
+    return e2e.finish("e2e_terminal_driver", problems, f"the screen matched; screenshot in {outcome.get('shot')}")
 
 
 if __name__ == "__main__":

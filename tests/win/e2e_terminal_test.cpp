@@ -6,18 +6,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <cstring>
-#include <filesystem>
+#include <cstdio>
 #include <fstream>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/ui.h"
+#include "e2e_support.h"
 #include "shell/command_ids.h"
-#include "shell/win/app.h"
-#include "shell/win/main_window.h"
 
 namespace palvex {
 namespace {
@@ -25,15 +20,7 @@ namespace {
 constexpr int kColumns = 132, kRows = 24;
 constexpr DWORD kDeadlineMs = 120000;
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-// The driver's folder, as Wine's programs see it through drive Z:.
-std::string ExchangeDir() {
-    std::string path = std::getenv("PALVEX_E2E_DIR") ? std::getenv("PALVEX_E2E_DIR") : "";
-    if (!path.empty() && path[0] == '/') path = "Z:" + path;
-    for (char& c : path) c = c == '/' ? '\\' : c;
-    return path;
-}
+using e2e::Exists;
 
 // expected.txt: 24 rows of text, then 24 rows of 132 two-digit attributes
 // ("..": any).
@@ -77,8 +64,8 @@ std::vector<std::string> Differences(const Screen& want, const Screen& got) {
     return rows;
 }
 
-// Watches from inside the running pump, which dispatches its timer: once the
-// screen is complete it asks for the picture, once that is taken it hangs up.
+// Watches from inside the running pump: once the screen is complete it asks
+// for the picture, once that is taken it hangs up.
 struct Probe {
     App* app;
     const Screen* want;
@@ -86,103 +73,62 @@ struct Probe {
     DWORD start = GetTickCount();
     bool complete = false, hungUp = false;
 
-    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        auto* self = reinterpret_cast<Probe*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-        if (message != WM_TIMER || !self || self->hungUp) return DefWindowProcA(window, message, wParam, lParam);
-        if (!self->complete && Differences(*self->want, Shown(self->app->screen)).empty()) {
-            self->complete = true;
-            std::ofstream(self->dir + "\\screen-ready") << "ready\n";
+    void Tick() {
+        if (hungUp) return;
+        if (!complete && Differences(*want, Shown(app->screen)).empty()) {
+            complete = true;
+            std::ofstream(dir + "\\screen-ready") << "ready\n";
         }
-        if ((self->complete && Exists(self->dir + "\\shot-done")) || GetTickCount() - self->start > kDeadlineMs) {
-            self->hungUp = true;
-            PostMessageA(self->app->MainWindow, WM_COMMAND, kCmdHangup, 0);
+        if ((complete && Exists(dir + "\\shot-done")) || GetTickCount() - start > kDeadlineMs) {
+            hungUp = true;
+            PostMessageA(app->MainWindow, WM_COMMAND, kCmdHangup, 0);
         }
-        return 0;
     }
 };
 
 TEST(EndToEnd, AColourScreenOf132ColumnsArrivesOnCom1AndIsShown) {
-    const std::string dir = ExchangeDir();
+    const std::string dir = e2e::ExchangeDir();
     ASSERT_FALSE(dir.empty()) << "run this through e2e_terminal_driver.py";
     const Screen want = ReadExpected(dir + "\\expected.txt");
     ASSERT_EQ(static_cast<size_t>(kRows), want.attrs.size());
 
-    // The service file is written back into the install directory at hang-up.
-    const std::string installDir = dir + "\\install";
-    CreateDirectoryA(installDir.c_str(), nullptr);
-    // The profile keys the window writes or reads here, as they were.
-    std::vector<std::pair<const char*, std::string>> saved;
-    for (const char* key : {"INSTALLDIR", "TransPrint"}) {
-        char value[1100] = {};
-        if (GetProfileStringA("palvex32", key, "", value, sizeof value) > 0) saved.emplace_back(key, value);
-        WriteProfileStringA("palvex32", key, nullptr);
-    }
-    WriteProfileStringA("palvex32", "INSTALLDIR", installDir.c_str());
-
-    HINSTANCE module = GetModuleHandleA(nullptr);
-    ASSERT_TRUE(RegisterMainWindowClass(module));
+    e2e::TestProfile profile(dir, {"INSTALLDIR", "TransPrint"});
     RecordingUi ui;
-    auto app = std::make_unique<App>(module, &ui);
     std::vector<int> commands;
-    app->commandFilter = [&](int id) {
+    e2e::TestMainWindow main(ui, [&](int id) {
         commands.push_back(id);
         return id == kCmdPhonebook;  // no phone book: the test dials itself
-    };
-    HWND window = CreateMainWindow(*app, SW_SHOWNORMAL);
-    ASSERT_NE(nullptr, window);
-    ServiceEntry& service = app->CurrentService;
-    std::memcpy(service.ShortName, "HOSTSIM", 8);
-    service.PhoneType = 2;  // direct, COM1
-    service.BaudIndex = 0;
-    service.FlowControl = 0;
-    service.TerminalType = kTypeVt100Color;
+    });
+    ASSERT_NE(nullptr, main.window);
+    App& app = *main.app;
+    ServiceEntry& service = app.CurrentService;
+    e2e::DirectOnCom1(service, "HOSTSIM", kTypeVt100Color);
     service.TerminalWidth = 1;  // 132 columns
     service.AutoWrap = 1;
 
-    Probe probe{app.get(), &want, dir};
-    WNDCLASSA probeClass{};
-    probeClass.lpfnWndProc = Probe::Proc;
-    probeClass.hInstance = module;
-    probeClass.lpszClassName = "PalvexE2EProbe";
-    RegisterClassA(&probeClass);
-    HWND probeWindow = CreateWindowA("PalvexE2EProbe", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, module, nullptr);
-    SetWindowLongPtrA(probeWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&probe));
-    SetTimer(probeWindow, 1, 100, nullptr);
-
-    SetTimer(window, 3, 100, nullptr);  // what the phone book's Dial does
+    Probe probe{&app, &want, dir};
     bool greeted = false;
-    MSG msg;
-    for (;;) {
-        const bool got = PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);
-        if (!got && probe.hungUp && !app->port.PortOpen) break;  // and what the hang-up posted has run
-        if (!got) {
-            Sleep(1);
-            continue;
-        }
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-        if (!greeted && app->port.PortOpen) {
-            greeted = true;  // the host starts once it knows the program listens
-            WritePort(app->port, reinterpret_cast<const uint8_t*>("READY\r"), 6);
-        }
+    {
+        e2e::ProbeTimer timer(100, [&probe] { probe.Tick(); });
+        SetTimer(main.window, 3, 100, nullptr);  // what the phone book's Dial does
+        // Done once the hang-up has run as well as the probe's request for it.
+        e2e::RunMessages(app, [&] { return probe.hungUp && !app.port.PortOpen; }, [&] {
+            if (!greeted && app.port.PortOpen) {
+                greeted = true;  // the host starts once it knows the program listens
+                WritePort(app.port, reinterpret_cast<const uint8_t*>("READY\r"), 6);
+            }
+        });
     }
-    DestroyWindow(probeWindow);
 
     EXPECT_TRUE(greeted) << "COM1 did not open";
     EXPECT_TRUE(probe.complete) << "the screen was not complete in time";
-    for (const std::string& row : Differences(want, Shown(app->screen))) ADD_FAILURE() << row;
-    EXPECT_EQ(132, app->screen.columns);
+    for (const std::string& row : Differences(want, Shown(app.screen))) ADD_FAILURE() << row;
+    EXPECT_EQ(132, app.screen.columns);
     // Hanging up is a disconnect like any other: the message, then the phone book.
     ASSERT_EQ(1u, ui.messages.size());
     EXPECT_EQ(110, ui.messages[0].stringId);
     EXPECT_EQ((std::vector<int>{kCmdPhonebook, kCmdHangup, kCmdPhonebook}), commands);
-    EXPECT_TRUE(Exists(installDir + "\\HOSTSIM.phn"));
-
-    DestroyWindow(window);
-    app.reset();
-    WriteProfileStringA("palvex32", "INSTALLDIR", nullptr);
-    WriteProfileStringA("palvex32", "TransPrint", nullptr);
-    for (const auto& [key, value] : saved) WriteProfileStringA("palvex32", key, value.c_str());
+    EXPECT_TRUE(Exists(profile.InstallDir() + "\\HOSTSIM.phn"));
 }
 
 }  // namespace
