@@ -1,6 +1,7 @@
 #include "comm/win/comm_dialogs.h"
 
 #include "comm/comm_dialogs_logic.h"
+#include "platform/win/dialog_proc.h"
 #include "platform/win/win_dialog_view.h"
 
 namespace palvex {
@@ -30,12 +31,6 @@ HINSTANCE InstanceOf(HWND owner) {
     return instance ? instance : GetModuleHandleA(nullptr);
 }
 
-template <typename Run>
-Run* RunOf(HWND dialog, UINT message, LPARAM lParam) {
-    if (message == WM_INITDIALOG) SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-    return reinterpret_cast<Run*>(GetWindowLongPtrA(dialog, DWLP_USER));
-}
-
 }  // namespace
 
 int ShowCommStatusDialog(HWND owner, const CommStatusArgs& args) {
@@ -51,22 +46,20 @@ int ShowCommParameterDialog(HWND owner, const CommParameterArgs& args) {
 }
 
 INT_PTR CALLBACK CommStatusDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* run = RunOf<StatusRun>(dialog, message, lParam);
+    auto* run = DialogRun<StatusRun>(dialog, message, lParam);
     if (!run) return FALSE;
     WinDialogView view(dialog, run->helpFile);
     switch (message) {
     case WM_INITDIALOG:
         run->logic.Open(view);
         return TRUE;
-    case WM_COMMAND:
-        if (HIWORD(wParam) != BN_CLICKED) return FALSE;
-        return run->logic.Command(view, LOWORD(wParam)) ? TRUE : FALSE;
+    case WM_COMMAND: return ForwardClick(run->logic, view, wParam);
     default: return FALSE;
     }
 }
 
 INT_PTR CALLBACK CommParameterDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* run = RunOf<ParameterRun>(dialog, message, lParam);
+    auto* run = DialogRun<ParameterRun>(dialog, message, lParam);
     if (!run) return FALSE;
     WinDialogView view(dialog, run->helpFile);
     switch (message) {
@@ -74,9 +67,7 @@ INT_PTR CALLBACK CommParameterDlgFunc(HWND dialog, UINT message, WPARAM wParam, 
         run->dialog = dialog;
         run->logic.Open(view);
         return TRUE;
-    case WM_COMMAND:
-        if (HIWORD(wParam) != BN_CLICKED) return FALSE;
-        return run->logic.Command(view, LOWORD(wParam)) ? TRUE : FALSE;
+    case WM_COMMAND: return ForwardClick(run->logic, view, wParam);
     default: return FALSE;
     }
 }

@@ -1,6 +1,7 @@
 #include "modem/win/modem_dialogs.h"
 
 #include "modem/modem_setup.h"
+#include "platform/win/dialog_proc.h"
 #include "platform/win/win_dialog_view.h"
 #include "shell/dialog_ids.h"
 
@@ -44,30 +45,17 @@ int OpenFields(HWND owner, ModemRun& run, ProfileFieldsDialog::Kind kind) {
                                             reinterpret_cast<LPARAM>(&fields)));
 }
 
-template <typename Run>
-Run* RunOf(HWND dialog, UINT message, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-        reinterpret_cast<Run*>(lParam)->window = dialog;
-    }
-    return reinterpret_cast<Run*>(GetWindowLongPtrA(dialog, DWLP_USER));
-}
-
 INT_PTR FieldsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    FieldsRun* fields = RunOf<FieldsRun>(dialog, message, lParam);
+    FieldsRun* fields = DialogRun<FieldsRun>(dialog, message, lParam);
     if (!fields) return FALSE;
     WinDialogView view(dialog, fields->run.helpFile);
     switch (message) {
     case WM_INITDIALOG:
+        fields->window = dialog;
         fields->logic.Open(view);
         return TRUE;
     case WM_COMMAND:
-        if (HIWORD(wParam) == EN_UPDATE) {
-            fields->logic.TextChanged(view, LOWORD(wParam));
-            return TRUE;
-        }
-        if (HIWORD(wParam) == BN_CLICKED) return fields->logic.Command(view, LOWORD(wParam)) ? TRUE : FALSE;
-        return FALSE;
+        return ForwardEditOrClick(fields->logic, view, wParam);
     default:
         return FALSE;
     }
@@ -84,11 +72,12 @@ int ShowModemDialog(HWND owner, ServiceEntry& service, ModemProfile& profile, co
 }
 
 INT_PTR CALLBACK ModemDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    SelectRun* select = RunOf<SelectRun>(dialog, message, lParam);
+    SelectRun* select = DialogRun<SelectRun>(dialog, message, lParam);
     if (!select) return FALSE;
     WinDialogView view(dialog, select->run.helpFile);
     switch (message) {
     case WM_INITDIALOG:
+        select->window = dialog;
         // The profiles live in the installation directory.
         if (!select->run.setup.installDir.empty()) SetCurrentDirectoryA(select->run.setup.installDir.c_str());
         select->logic.Open(view);
@@ -101,8 +90,7 @@ INT_PTR CALLBACK ModemDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
             select->logic.ListChanged(view);
             return TRUE;
         }
-        if (HIWORD(wParam) == BN_CLICKED) return select->logic.Command(view, LOWORD(wParam)) ? TRUE : FALSE;
-        return FALSE;
+        return ForwardClick(select->logic, view, wParam);
     default:
         return FALSE;
     }

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "phonebook/win/service_dialog.h"
+#include "platform/win/dialog_proc.h"
 #include "platform/win/win_dialog_view.h"
 #include "shell/dialog_ids.h"
 #include "shell/win/app.h"
@@ -20,12 +21,6 @@ constexpr const char* kDialOptTemplate = "DIALOPTION";
 // The current line index outlives the dialog, as the book is reopened after
 // every session.
 int currentLineIndex = 0;
-
-template <typename Run>
-Run* RunOf(HWND dialog, UINT message, LPARAM lParam) {
-    if (message == WM_INITDIALOG) SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-    return reinterpret_cast<Run*>(GetWindowLongPtrA(dialog, DWLP_USER));
-}
 
 struct PhoneRun {
     explicit PhoneRun(App& a) : app(a) {}
@@ -77,7 +72,7 @@ int RunPhoneBookDialog(App& app) {
 }
 
 INT_PTR CALLBACK PhoneDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* run = RunOf<PhoneRun>(dialog, message, lParam);
+    auto* run = DialogRun<PhoneRun>(dialog, message, lParam);
     if (!run) return FALSE;
     WinDialogView view(dialog, run->app.settings.HelpFile);
     PhoneBookDialog& logic = *run->logic;
@@ -99,8 +94,7 @@ INT_PTR CALLBACK PhoneDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
             if (code == LBN_SELCHANGE) logic.BatchSelectionChanged(view);
             return TRUE;
         }
-        if (code == BN_CLICKED) return logic.Command(view, id) ? TRUE : FALSE;
-        return FALSE;
+        return ForwardClick(logic, view, wParam);
     }
     default: return FALSE;
     }
@@ -113,7 +107,7 @@ int RunCopyDialog(App& app, HWND owner) {
 }
 
 INT_PTR CALLBACK CopyDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* run = RunOf<CopyRun>(dialog, message, lParam);
+    auto* run = DialogRun<CopyRun>(dialog, message, lParam);
     if (!run) return FALSE;
     WinDialogView view(dialog, run->app.settings.HelpFile);
     switch (message) {
@@ -121,13 +115,7 @@ INT_PTR CALLBACK CopyDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
         run->logic.SetOwner(dialog);
         run->logic.Open(view);
         return TRUE;
-    case WM_COMMAND:
-        if (HIWORD(wParam) == EN_UPDATE) {
-            run->logic.TextChanged(view, LOWORD(wParam));
-            return TRUE;
-        }
-        if (HIWORD(wParam) == BN_CLICKED) return run->logic.Command(view, LOWORD(wParam)) ? TRUE : FALSE;
-        return FALSE;
+    case WM_COMMAND: return ForwardEditOrClick(run->logic, view, wParam);
     default: return FALSE;
     }
 }
@@ -139,18 +127,12 @@ int RunDialOptionsDialog(App& app, HWND owner) {
 }
 
 INT_PTR CALLBACK DialOptDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* run = RunOf<DialOptRun>(dialog, message, lParam);
+    auto* run = DialogRun<DialOptRun>(dialog, message, lParam);
     if (!run) return FALSE;
     WinDialogView view(dialog, run->app.settings.HelpFile);
     switch (message) {
     case WM_INITDIALOG: run->logic.Open(view); return TRUE;
-    case WM_COMMAND:
-        if (HIWORD(wParam) == EN_UPDATE) {
-            run->logic.TextChanged(view, LOWORD(wParam));
-            return TRUE;
-        }
-        if (HIWORD(wParam) == BN_CLICKED) return run->logic.Command(view, LOWORD(wParam)) ? TRUE : FALSE;
-        return FALSE;
+    case WM_COMMAND: return ForwardEditOrClick(run->logic, view, wParam);
     default: return FALSE;
     }
 }

@@ -6,6 +6,7 @@
 #include "modem/win/port_dialog.h"
 #include "phonebook/phone_book.h"
 #include "phonebook/win/phone_book_dialog.h"
+#include "platform/win/dialog_proc.h"
 #include "platform/win/win_dialog_view.h"
 #include "shell/dialog_ids.h"
 #include "shell/win/app.h"
@@ -61,8 +62,7 @@ int RunServiceEditor(App& app, HWND owner, bool newEntry) {
 }
 
 INT_PTR CALLBACK serviceDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-    auto* run = reinterpret_cast<ServiceRun*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    auto* run = DialogRun<ServiceRun>(dialog, message, lParam);
     if (!run) return FALSE;
     WinDialogView view(dialog, run->app.settings.HelpFile);
     ServiceEditor& logic = *run->logic;
@@ -79,12 +79,7 @@ INT_PTR CALLBACK serviceDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM
             if (code == CBN_SELCHANGE) logic.SelectionChanged(view, id);
             return TRUE;
         }
-        if (code == EN_UPDATE) {
-            logic.TextChanged(view, id);
-            return TRUE;
-        }
-        if (code == BN_CLICKED) return logic.Command(view, id) ? TRUE : FALSE;
-        return FALSE;
+        return ForwardEditOrClick(logic, view, wParam);
     }
     default: return FALSE;
     }

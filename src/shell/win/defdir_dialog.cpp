@@ -1,5 +1,6 @@
 #include "shell/win/defdir_dialog.h"
 
+#include "platform/win/dialog_proc.h"
 #include "platform/win/win_dialog_view.h"
 #include "shell/command_ids.h"
 #include "shell/default_dir.h"
@@ -28,8 +29,7 @@ int ShowDefaultDirDialog(HWND mainWindow, ServiceEntry& service, const ProgramSe
 }
 
 INT_PTR CALLBACK DirDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-    auto* run = reinterpret_cast<DefaultDirRun*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    auto* run = DialogRun<DefaultDirRun>(dialog, message, lParam);
     if (!run) return FALSE;
     WinDialogView view(dialog, run->helpFile);
     switch (message) {
@@ -37,12 +37,7 @@ INT_PTR CALLBACK DirDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         run->logic.Open(view);
         return TRUE;
     case WM_COMMAND:
-        if (HIWORD(wParam) == EN_UPDATE) {
-            run->logic.TextChanged(view, LOWORD(wParam));
-            return TRUE;
-        }
-        if (HIWORD(wParam) == BN_CLICKED) return run->logic.Command(view, LOWORD(wParam)) ? TRUE : FALSE;
-        return FALSE;
+        return ForwardEditOrClick(run->logic, view, wParam);
     default:
         return FALSE;
     }

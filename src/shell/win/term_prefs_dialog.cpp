@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "comm/port.h"
+#include "platform/win/dialog_proc.h"
 #include "platform/win/win_dialog_view.h"
 #include "shell/command_ids.h"
 #include "shell/dialog_ids.h"
@@ -104,8 +105,7 @@ int OpenTerminalPrefs(App& app) {
 }
 
 INT_PTR CALLBACK TermDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-    auto* run = reinterpret_cast<TermPrefsRun*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    auto* run = DialogRun<TermPrefsRun>(dialog, message, lParam);
     if (!run) return FALSE;
     TermPrefsView view(dialog, run->app.settings.HelpFile, run->app.ui);
     TermPrefsDialog& logic = *run->logic;
@@ -132,8 +132,7 @@ INT_PTR CALLBACK TermDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
             logic.ScrollRangeEdited(view);
             return TRUE;
         }
-        if (code == BN_CLICKED) return logic.Command(view, id) ? TRUE : FALSE;
-        return FALSE;
+        return ForwardClick(logic, view, wParam);
     }
     default:
         return FALSE;
