@@ -3,16 +3,9 @@
 #include <cstring>
 #include <string>
 
+#include "shell/dialog_ids.h"
+
 namespace palvex {
-
-namespace {
-
-constexpr int kOk = 400;
-constexpr int kCancel = 300;
-constexpr int kEscape = 2;  // IDCANCEL: Escape or the close box
-constexpr int kHelp = 998;
-
-}  // namespace
 
 CommStatusDialog::CommStatusDialog(PortState& port, TerminalScreen& screen, Hooks hooks)
     : port_(port), screen_(screen), hooks_(std::move(hooks)) {}
@@ -20,10 +13,10 @@ CommStatusDialog::CommStatusDialog(PortState& port, TerminalScreen& screen, Hook
 void CommStatusDialog::Open(DialogView& view) {
     QueryPortStatus(port_);
     const ComStat& status = port_.PortStatus;
-    view.SetText(kStatusCtlCtsHold, status.CtsHold() ? "X" : " ");
-    view.SetChecked(kStatusCtlXoffHold, status.XoffHold());
-    view.SetText(kStatusCtlInQueue, std::to_string(status.cbInQue));
-    view.SetText(kStatusCtlOutQueue, std::to_string(status.cbOutQue));
+    view.SetText(dlg::kStatusCtsHold, status.CtsHold() ? "X" : " ");
+    view.SetChecked(dlg::kStatusXoffHold, status.XoffHold());
+    view.SetText(dlg::kStatusInQueue, std::to_string(status.cbInQue));
+    view.SetText(dlg::kStatusOutQueue, std::to_string(status.cbOutQue));
 }
 
 void CommStatusDialog::ReleaseXoff(DialogView& view) {
@@ -32,15 +25,15 @@ void CommStatusDialog::ReleaseXoff(DialogView& view) {
         port_.handle->EscapeFunction(kSetXon);
     // The box says whether transmission is held; a click on it only ever
     // clears it, so a box the user ticked without a hold is cleared again.
-    view.SetChecked(kStatusCtlXoffHold, false);
+    view.SetChecked(dlg::kStatusXoffHold, false);
 }
 
 bool CommStatusDialog::Command(DialogView& view, int control) {
     switch (control) {
-    case kStatusCtlXoffHold:
+    case dlg::kStatusXoffHold:
         ReleaseXoff(view);
         return true;
-    case kStatusCmdResetTerm:
+    case dlg::kStatusResetTerm:
         ReleaseXoff(view);
         if (hooks_.pumpRunning && !hooks_.pumpRunning() && hooks_.restartPump) hooks_.restartPump();
         screen_.marginTop = 1;
@@ -48,11 +41,11 @@ bool CommStatusDialog::Command(DialogView& view, int control) {
         screen_.graphics[0] = screen_.graphics[1] = 0;
         screen_.shift = 0;
         return true;
-    case kOk:
-    case kEscape:
+    case dlg::kOk:
+    case dlg::kEscape:
         view.Close(1);
         return true;
-    case kHelp:
+    case dlg::kHelp:
         view.ShowHelp(kCommStatusHelpContext);
         return true;
     default: return false;
@@ -63,29 +56,29 @@ CommParameterDialog::CommParameterDialog(ServiceEntry& service, PortState& port,
     : service_(service), port_(port), validate_(std::move(validate)) {}
 
 void CommParameterDialog::Open(DialogView& view) {
-    view.SetChecked(kParamStopBitsBase + service_.StopBits, true);
-    view.SetChecked(kParamParityBase + service_.Parity, true);
-    view.SetChecked(kParamDataBitsBase + service_.DataBitsIndex, true);
+    view.SetChecked(dlg::kStopBitsBase + service_.StopBits, true);
+    view.SetChecked(dlg::kParityBase + service_.Parity, true);
+    view.SetChecked(dlg::kDataBitsBase + service_.DataBitsIndex, true);
     std::memcpy(head_, &service_, kServiceHeadSize);
 }
 
 bool CommParameterDialog::Command(DialogView& view, int control) {
     switch (control) {
-    case kParamParityBase + 0:
-    case kParamParityBase + 1:
-    case kParamParityBase + 2:
-        service_.Parity = static_cast<int16_t>(control - kParamParityBase);
+    case dlg::kParityBase + 0:
+    case dlg::kParityBase + 1:
+    case dlg::kParityBase + 2:
+        service_.Parity = static_cast<int16_t>(control - dlg::kParityBase);
         return true;
-    case kParamStopBitsBase + 0:
-    case kParamStopBitsBase + 1:
-    case kParamStopBitsBase + 2:
-        service_.StopBits = static_cast<int16_t>(control - kParamStopBitsBase);
+    case dlg::kStopBitsBase + 0:
+    case dlg::kStopBitsBase + 1:
+    case dlg::kStopBitsBase + 2:
+        service_.StopBits = static_cast<int16_t>(control - dlg::kStopBitsBase);
         return true;
-    case kParamDataBitsBase + 0:
-    case kParamDataBitsBase + 1:
-        service_.DataBitsIndex = static_cast<int16_t>(control - kParamDataBitsBase);
+    case dlg::kDataBitsBase + 0:
+    case dlg::kDataBitsBase + 1:
+        service_.DataBitsIndex = static_cast<int16_t>(control - dlg::kDataBitsBase);
         return true;
-    case kOk: {
+    case dlg::kOk: {
         if (validate_ && validate_() != 0) return true;
         Dcb& dcb = port_.PortDcb;
         dcb.ByteSize = service_.DataBitsIndex == 0 ? 8 : 7;
@@ -99,12 +92,12 @@ bool CommParameterDialog::Command(DialogView& view, int control) {
         view.Close(1);
         return true;
     }
-    case kCancel:
-    case kEscape:
+    case dlg::kCancel:
+    case dlg::kEscape:
         std::memcpy(&service_, head_, kServiceHeadSize);
         view.Close(0);
         return true;
-    case kHelp:
+    case dlg::kHelp:
         view.ShowHelp(kCommParameterHelpContext);
         return true;
     default: return false;

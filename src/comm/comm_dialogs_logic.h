@@ -19,18 +19,6 @@ namespace palvex {
 inline constexpr unsigned kCommStatusHelpContext = 330;
 inline constexpr unsigned kCommParameterHelpContext = 490;
 
-// Controls of "COMMSTATUS".
-inline constexpr int kStatusCtlCtsHold = 20;
-inline constexpr int kStatusCtlXoffHold = 10;
-inline constexpr int kStatusCtlInQueue = 50;
-inline constexpr int kStatusCtlOutQueue = 60;
-inline constexpr int kStatusCmdResetTerm = 11;
-
-// Radio buttons of "DATABIT": the button of a value is its base + the value.
-inline constexpr int kParamParityBase = 11;    // 11 None, 12 Odd, 13 Even
-inline constexpr int kParamStopBitsBase = 20;  // 20 "1", 21 (not in the template) 1.5, 22 "2"
-inline constexpr int kParamDataBitsBase = 50;  // 50 "8", 51 "7"
-
 // The head of a service record that the parameter dialog's Cancel puts back:
 // number, prefix, name and line settings up to the phone type.
 inline constexpr std::size_t kServiceHeadSize = offsetof(ServiceEntry, PhoneType) + sizeof(int16_t);

@@ -6,8 +6,6 @@ namespace palvex {
 
 namespace {
 
-// Escape arrives as IDCANCEL from the dialog manager.
-constexpr int kEscape = 2;
 
 constexpr ProfileBinding kCommandBindings[] = {
     {dlg::kProfilePrefix, &ModemProfile::DialPrefix},   {dlg::kProfileSuffix, &ModemProfile::DialSuffix},
@@ -58,7 +56,7 @@ bool ModemSelectDialog::Command(ListDialogView& view, int control) {
         view.Close(1);
         return true;
     case dlg::kCancel:
-    case kEscape:
+    case dlg::kEscape:
         view.Close(0);
         return true;
     case dlg::kHelp:
@@ -98,7 +96,7 @@ bool ProfileFieldsDialog::Command(ListDialogView& view, int control) {
         view.Close(1);
         return true;
     case dlg::kCancel:
-    case kEscape:
+    case dlg::kEscape:
         view.Close(0);
         return true;
     case dlg::kHelp:

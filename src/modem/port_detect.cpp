@@ -2,13 +2,14 @@
 
 #include <cstdio>
 
+#include "shell/dialog_ids.h"
+
 namespace palvex {
 
 namespace {
 
 constexpr uint8_t kCr = 0x0D;
 constexpr uint8_t kLf = 0x0A;
-constexpr int kEscapeCommand = 2;  // IDCANCEL: Escape or the close box
 
 }  // namespace
 
@@ -45,7 +46,7 @@ void PortDetector::Command(int id) {
         if (!state.Done) NextPort();
         break;
     case kPortCmdOk:
-    case kEscapeCommand:
+    case dlg::kEscape:
         if (state.Done) hooks_.Close(state.DetectedPort);
         break;
     default: break;

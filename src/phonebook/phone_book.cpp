@@ -16,8 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Escape arrives as IDCANCEL from the dialog manager.
-constexpr int kEscape = 2;
 constexpr unsigned kBusyStyle = kStyleTaskModal | kStyleInformation;         // 0x2040
 constexpr unsigned kNoBatchStyle = kStyleTaskModal | kStyleStop;             // 0x2010
 constexpr unsigned kConfirmDeleteStyle = kStyleTaskModal | kStyleQuestion | 4;  // 0x2024, Yes/No
@@ -225,7 +223,7 @@ bool PhoneBookDialog::Command(ListDialogView& view, int control) {
     case dlg::kPhoneAutolog: Autolog(view); return true;
     case dlg::kPhoneDial: Dial(view, kPhoneBookDial); return true;
     case dlg::kCancel:
-    case kEscape:
+    case dlg::kEscape:
         batch_.Free();
         view.Close(kPhoneBookNothing);
         return true;
@@ -399,7 +397,7 @@ bool CopyServiceDialog::Command(DialogView& view, int control) {
         view.Close(1);
         return true;
     case dlg::kCancel:
-    case kEscape:
+    case dlg::kEscape:
         current_ = kept_;
         view.Close(0);
         return true;
@@ -454,7 +452,7 @@ bool DialOptionsDialog::Command(DialogView& view, int control) {
         view.Close(1);
         return true;
     case dlg::kCancel:
-    case kEscape: view.Close(0); return true;
+    case dlg::kEscape: view.Close(0); return true;
     case dlg::kHelp: view.ShowHelp(kDialOptionsHelpContext); return true;
     default: return false;
     }
@@ -564,7 +562,7 @@ bool ServiceEditor::Command(ListDialogView& view, int control) {
         view.Close(1);
         return true;
     case dlg::kCancel:
-    case kEscape:
+    case dlg::kEscape:
         std::memcpy(static_cast<void*>(&current_), head_, kServiceHeadSize);
         // What the Modem, Term and Protocol dialogs changed is kept and
         // written; only the editor's own fields go back.

@@ -16,8 +16,6 @@ namespace palvex {
 
 namespace {
 
-// Escape arrives as IDCANCEL from the dialog manager.
-constexpr int kEscape = 2;
 
 template <std::size_t N>
 void Store(char (&field)[N], const std::string& text) {
@@ -70,7 +68,7 @@ bool DefaultDirDialog::Command(DialogView& view, int control) {
         Ok(view);
         return true;
     case dlg::kCancel:
-    case kEscape:
+    case dlg::kEscape:
         view.Close(0);
         return true;
     case dlg::kHelp:

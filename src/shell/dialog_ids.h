@@ -13,6 +13,8 @@ namespace palvex::dlg {
 inline constexpr int kOk = 400;
 inline constexpr int kCancel = 300;
 inline constexpr int kHelp = 998;
+// Escape (and the close box) as the dialog manager reports it: IDCANCEL.
+inline constexpr int kEscape = 2;
 
 // "MSGDIALOG": the result of a button is its id, so these are the MessageBox
 // codes. All four exist in the template; only OK is visible until the procedure

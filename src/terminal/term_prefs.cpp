@@ -10,8 +10,6 @@ namespace palvex {
 
 namespace {
 
-// Escape arrives as IDCANCEL from the dialog manager.
-constexpr int kEscape = 2;
 
 constexpr const char* kTypeNames[] = {"TTY",   "VT100(Ansi Color)", "VT52",   "VT100",   "VT102",
                                       "VT220", "VT320",             "Wyse50", "SCO-ANSI"};
@@ -112,7 +110,7 @@ bool TermPrefsDialog::Command(DialogView& view, int control) {
         Ok(view);
         return true;
     case dlg::kCancel:
-    case kEscape:
+    case dlg::kEscape:
         Cancel(view);
         return true;
     case dlg::kHelp:

@@ -10,6 +10,7 @@
 #include "comm/fake_port.h"
 #include "modem/modem_profile.h"
 #include "phonebook/validate_service.h"
+#include "shell/dialog_ids.h"
 #include "shell/string_ids.h"
 
 namespace palvex {
@@ -61,10 +62,10 @@ TEST_F(CommDialogsTest, StatusShowsTheHoldsAndQueuesAsTheyAreAtOpening) {
         RecordingDialogView v;
         CommStatusDialog dialog(port, screen, {});
         dialog.Open(v);
-        EXPECT_EQ(c.cts, v.texts[kStatusCtlCtsHold]);
-        EXPECT_EQ(c.xoff, v.IsChecked(kStatusCtlXoffHold));
-        EXPECT_EQ(std::to_string(c.in), v.texts[kStatusCtlInQueue]);  // unsigned, never negative
-        EXPECT_EQ(std::to_string(c.out), v.texts[kStatusCtlOutQueue]);
+        EXPECT_EQ(c.cts, v.texts[dlg::kStatusCtsHold]);
+        EXPECT_EQ(c.xoff, v.IsChecked(dlg::kStatusXoffHold));
+        EXPECT_EQ(std::to_string(c.in), v.texts[dlg::kStatusInQueue]);  // unsigned, never negative
+        EXPECT_EQ(std::to_string(c.out), v.texts[dlg::kStatusOutQueue]);
     }
 }
 
@@ -76,10 +77,10 @@ TEST_F(CommDialogsTest, XoffHoldIsReleasedByTheBoxAndByResetTerm) {
         int xonSent;
     };
     const Case cases[] = {
-        {"box with hold", kStatusCtlXoffHold, true, 1},
-        {"box without hold", kStatusCtlXoffHold, false, 0},
-        {"reset term with hold", kStatusCmdResetTerm, true, 1},
-        {"reset term without hold", kStatusCmdResetTerm, false, 0},
+        {"box with hold", dlg::kStatusXoffHold, true, 1},
+        {"box without hold", dlg::kStatusXoffHold, false, 0},
+        {"reset term with hold", dlg::kStatusResetTerm, true, 1},
+        {"reset term without hold", dlg::kStatusResetTerm, false, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -88,10 +89,10 @@ TEST_F(CommDialogsTest, XoffHoldIsReleasedByTheBoxAndByResetTerm) {
         RecordingDialogView v;
         CommStatusDialog dialog(port, screen, {[] { return true; }, [] {}});
         dialog.Open(v);
-        EXPECT_EQ(c.held, v.IsChecked(kStatusCtlXoffHold));
-        v.checks[kStatusCtlXoffHold] = true;  // the auto box toggles itself on a click
+        EXPECT_EQ(c.held, v.IsChecked(dlg::kStatusXoffHold));
+        v.checks[dlg::kStatusXoffHold] = true;  // the auto box toggles itself on a click
         EXPECT_TRUE(dialog.Command(v, c.control));
-        EXPECT_FALSE(v.IsChecked(kStatusCtlXoffHold));
+        EXPECT_FALSE(v.IsChecked(dlg::kStatusXoffHold));
         int xon = 0;
         for (uint32_t e : device.escapes) xon += e == kSetXon;
         EXPECT_EQ(c.xonSent, xon);
@@ -110,7 +111,7 @@ TEST_F(CommDialogsTest, ResetTermRestartsAStoppedPumpAndResetsRegionAndCharacter
         int restarts = 0;
         CommStatusDialog dialog(port, screen, {[&] { return running; }, [&] { ++restarts; }});
         dialog.Open(view);
-        dialog.Command(view, kStatusCmdResetTerm);
+        dialog.Command(view, dlg::kStatusResetTerm);
         EXPECT_EQ(running ? 0 : 1, restarts);
         EXPECT_EQ(1, screen.marginTop);
         EXPECT_EQ(screen.rows, screen.marginBottom);

@@ -15,8 +15,6 @@ namespace {
 constexpr const char* kEditorTemplate = "KEYMAP";
 constexpr const char* kFunctionTemplate = "KEYFUNCTION";
 constexpr const char* kCodeTemplate = "KEYCODE";
-// Escape arrives as IDCANCEL from the dialog manager.
-constexpr int kEscape = 2;
 // Room for 15 bytes written as "\hh" each, and some to spare for the cut.
 constexpr int kDefinitionChars = 64;
 
@@ -169,7 +167,7 @@ INT_PTR CALLBACK KbdDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
             ReadKeymapHalf(run->live, run->path, run->type, true);
             return TRUE;
         case dlg::kCancel:
-        case kEscape:
+        case dlg::kEscape:
             EndDialog(dialog, 0);
             return TRUE;
         case dlg::kHelp:
@@ -205,7 +203,7 @@ INT_PTR CALLBACK KeyFunctionDlgFunc(HWND dialog, UINT message, WPARAM wParam, LP
             EndDialog(dialog, 1);
             return TRUE;
         case dlg::kCancel:
-        case kEscape:
+        case dlg::kEscape:
             EndDialog(dialog, 0);
             return TRUE;
         default:
@@ -233,7 +231,7 @@ INT_PTR CALLBACK KeycodeDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM
             ShowCodeFor(dialog, *run);
             return TRUE;
         case dlg::kOk:
-        case kEscape:
+        case dlg::kEscape:
             EndDialog(dialog, 1);
             return TRUE;
         default:
