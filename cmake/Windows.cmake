@@ -60,7 +60,7 @@ add_library(palvex_test_support STATIC ${PALVEX_TEST_SUPPORT})
 target_include_directories(palvex_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(palvex_test_support PUBLIC palvex_core gtest)
 
-foreach(sub IN ITEMS phonebook comm terminal shell utils)
+foreach(sub IN ITEMS phonebook comm terminal shell utils transfer)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${sub}/*_test.cpp)
   # *_posix_test.cpp need a Linux pty and stay native.
   list(FILTER sources EXCLUDE REGEX "_posix_test\\.cpp$")
