@@ -11,6 +11,7 @@
 #include "shell/dialog_ids.h"
 #include "shell/win/app.h"
 #include "shell/win/pending_commands.h"
+#include "shell/win/transfer_commands.h"
 #include "shell/win/term_prefs_dialog.h"
 
 namespace palvex {

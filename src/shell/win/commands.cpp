@@ -14,6 +14,7 @@
 #include "shell/win/keymap_dialogs.h"
 #include "shell/win/modem_commands.h"
 #include "shell/win/pending_commands.h"
+#include "shell/win/transfer_commands.h"
 #include "shell/win/phone_book_commands.h"
 #include "shell/win/term_prefs_dialog.h"
 #include "terminal/win/terminal_view.h"

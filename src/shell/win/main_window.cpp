@@ -13,6 +13,7 @@
 #include "shell/win/dial_commands.h"
 #include "shell/win/keyboard_input.h"
 #include "shell/win/pending_commands.h"
+#include "shell/win/transfer_commands.h"
 #include "shell/win/toolbar.h"
 
 namespace palvex {

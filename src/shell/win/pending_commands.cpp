@@ -6,12 +6,6 @@ void OpenPrintSetup(App&) {}
 void PrintBuffer(App&) {}
 void PrintLogfile(App&) {}
 void PrintSelection(App&) {}
-void SetTransferDefaults(App&) {}
-void OpenProtocolSettings(App&) {}
-void StartReceive(App&) {}
-void StartSend(App&) {}
-void ReleaseTransferResources(App&) {}
-void ZmodemTimer(App&, int) {}
 void ExecuteScript(App&, const char*) {}
 void CheckScriptSyntax(App&) {}
 void StartScript(App&) {}

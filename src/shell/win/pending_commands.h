@@ -15,16 +15,6 @@ void PrintBuffer(App& app);           // 12
 void PrintLogfile(App& app);          // 404
 void PrintSelection(App& app);        // 111
 
-// File transfer.
-void SetTransferDefaults(App& app);
-void OpenProtocolSettings(App& app);  // 2001
-void StartReceive(App& app);          // 2000
-void StartSend(App& app);             // 2003
-// Frees what a finished transfer held (the Kermit buffer, the file list).
-void ReleaseTransferResources(App& app);
-// ZMODEM time-outs (timers 23 and 26).
-void ZmodemTimer(App& app, int timerId);
-
 // Scripts. `path` is null when the user is to pick the file.
 void ExecuteScript(App& app, const char* path);   // 102
 void CheckScriptSyntax(App& app);                 // 104

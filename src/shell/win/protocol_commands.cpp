@@ -1,0 +1,7 @@
+#include "shell/win/transfer_commands.h"
+
+namespace palvex {
+
+void OpenProtocolSettings(App&) {}
+
+}  // namespace palvex
