@@ -5,6 +5,7 @@
 
 #include "comm/pump.h"
 #include "modem/dialer.h"
+#include "platform/win/dialog_proc.h"
 #include "shell/command_ids.h"
 #include "shell/win/app.h"
 
@@ -94,8 +95,7 @@ HWND CreateDialDialog(App& app) {
 }
 
 INT_PTR CALLBACK DialDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-    auto* run = reinterpret_cast<DialRun*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    auto* run = DialogRun<DialRun>(dialog, message, lParam);
     if (!run) return FALSE;
     switch (message) {
     case WM_INITDIALOG:

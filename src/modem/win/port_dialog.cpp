@@ -1,6 +1,7 @@
 #include "modem/win/port_dialog.h"
 
 #include "modem/port_detect.h"
+#include "platform/win/dialog_proc.h"
 #include "shell/win/app.h"
 
 namespace palvex {
@@ -47,8 +48,7 @@ void ShowModemPortDialog(App& app, HWND owner) { RunSearch(app, owner, false); }
 int DetectModemPort(App& app, HWND owner) { return RunSearch(app, owner, true); }
 
 INT_PTR CALLBACK PortDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-    auto* run = reinterpret_cast<PortRun*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    auto* run = DialogRun<PortRun>(dialog, message, lParam);
     if (!run) return FALSE;
     switch (message) {
     case WM_INITDIALOG:

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/win/dialog_proc.h"
 #include "shell/dialog_ids.h"
 #include "shell/string_ids.h"
 #include "shell/win/app.h"
@@ -45,12 +46,6 @@ std::string LoadText(int id) {
     char text[512] = {};
     LoadStringA(GetModuleHandleA(nullptr), static_cast<UINT>(id), text, sizeof text);
     return text;
-}
-
-template <typename Run>
-Run* RunOf(HWND dialog, UINT message, LPARAM lParam) {
-    if (message == WM_INITDIALOG) SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-    return reinterpret_cast<Run*>(GetWindowLongPtrA(dialog, DWLP_USER));
 }
 
 void EditSlot(HWND editor, Keymap& live, int slot) {
@@ -132,7 +127,7 @@ void OpenKeymapEditor(App& app, HWND owner, int type) {
 void OpenKeymapEditor(App& app) { OpenKeymapEditor(app, app.MainWindow, app.CurrentService.TerminalType); }
 
 INT_PTR CALLBACK KbdDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* run = RunOf<EditorRun>(dialog, message, lParam);
+    auto* run = DialogRun<EditorRun>(dialog, message, lParam);
     if (!run) return FALSE;
     switch (message) {
     case WM_INITDIALOG: {
@@ -183,7 +178,7 @@ INT_PTR CALLBACK KbdDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 INT_PTR CALLBACK KeyFunctionDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* run = RunOf<FunctionRun>(dialog, message, lParam);
+    auto* run = DialogRun<FunctionRun>(dialog, message, lParam);
     if (!run) return FALSE;
     switch (message) {
     case WM_INITDIALOG:
@@ -215,7 +210,7 @@ INT_PTR CALLBACK KeyFunctionDlgFunc(HWND dialog, UINT message, WPARAM wParam, LP
 }
 
 INT_PTR CALLBACK KeycodeDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* run = RunOf<CodeRun>(dialog, message, lParam);
+    auto* run = DialogRun<CodeRun>(dialog, message, lParam);
     if (!run) return FALSE;
     switch (message) {
     case WM_INITDIALOG:

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win/dialog_proc.h"
 #include "shell/win/message_dialog.h"
 #include "utils/file_choice.h"
 
@@ -233,8 +234,7 @@ int ChooseFile(OPENFILENAMEA& record) {
 }
 
 INT_PTR CALLBACK OpenDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-    auto* run = reinterpret_cast<ChooserRun*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    auto* run = DialogRun<ChooserRun>(dialog, message, lParam);
     if (!run) return FALSE;
     switch (message) {
     case WM_INITDIALOG:
