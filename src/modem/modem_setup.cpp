@@ -1,5 +1,6 @@
 #include "modem/modem_setup.h"
 
+#include "shell/dialog_buttons.h"
 #include "shell/dialog_ids.h"
 
 namespace palvex {
@@ -55,15 +56,8 @@ bool ModemSelectDialog::Command(ListDialogView& view, int control) {
         setup_.service.ModemIndex = static_cast<int16_t>(setup_.pending);
         view.Close(1);
         return true;
-    case dlg::kCancel:
-    case dlg::kEscape:
-        view.Close(0);
-        return true;
-    case dlg::kHelp:
-        view.ShowHelp(kModemHelpContext);
-        return true;
     default:
-        return false;
+        return StandardButton(view, control, kModemHelpContext);
     }
 }
 
@@ -95,13 +89,6 @@ bool ProfileFieldsDialog::Command(ListDialogView& view, int control) {
         SaveModemProfile(setup_.profile, setup_.installDir, setup_.pending);
         view.Close(1);
         return true;
-    case dlg::kCancel:
-    case dlg::kEscape:
-        view.Close(0);
-        return true;
-    case dlg::kHelp:
-        view.ShowHelp(kind_ == Kind::Commands ? kProfileHelpContext : kResultHelpContext);
-        return true;
     case dlg::kProfileResultCodes:
         if (kind_ != Kind::Commands) return false;
         if (openResults_) openResults_();
@@ -112,7 +99,7 @@ bool ProfileFieldsDialog::Command(ListDialogView& view, int control) {
         });
         return true;
     default:
-        return false;
+        return StandardButton(view, control, kind_ == Kind::Commands ? kProfileHelpContext : kResultHelpContext);
     }
 }
 

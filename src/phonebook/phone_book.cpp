@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "phonebook/validate_service.h"
+#include "shell/dialog_buttons.h"
 #include "shell/dialog_ids.h"
 #include "shell/string_ids.h"
 
@@ -451,10 +452,7 @@ bool DialOptionsDialog::Command(DialogView& view, int control) {
         SaveServiceEntry(installDir_, current_);
         view.Close(1);
         return true;
-    case dlg::kCancel:
-    case dlg::kEscape: view.Close(0); return true;
-    case dlg::kHelp: view.ShowHelp(kDialOptionsHelpContext); return true;
-    default: return false;
+    default: return StandardButton(view, control, kDialOptionsHelpContext);
     }
 }
 

@@ -9,6 +9,7 @@
 #endif
 
 #include "platform/ui.h"
+#include "shell/dialog_buttons.h"
 #include "shell/dialog_ids.h"
 #include "shell/string_ids.h"
 
@@ -67,15 +68,8 @@ bool DefaultDirDialog::Command(DialogView& view, int control) {
     case dlg::kOk:
         Ok(view);
         return true;
-    case dlg::kCancel:
-    case dlg::kEscape:
-        view.Close(0);
-        return true;
-    case dlg::kHelp:
-        view.ShowHelp(kDefaultDirHelpContext);
-        return true;
     default:
-        return false;
+        return StandardButton(view, control, kDefaultDirHelpContext);
     }
 }
 
