@@ -1,0 +1,190 @@
+// The receive half of the status dialog's life: the Receive command, the
+// dialog's start, the run, the Cancel/OK button and the close.
+#include <cstdio>
+#include <new>
+#include <string>
+#include <utility>
+
+#include "shell/dialog_ids.h"
+#include "shell/string_ids.h"
+#include "transfer/framework.h"
+#include "transfer/transfer_session.h"
+
+namespace palvex {
+
+namespace {
+
+constexpr const char* kNotAvailable = "not available yet";
+
+bool PortIsOpen(const PortState& port) { return port.handle != nullptr && port.handle->IsOpen(); }
+
+// The protocols whose receivers exist; the others end as soon as they start.
+bool ReceiverBuilt(int protocol) { return protocol >= kProtoXmodemChecksum && protocol <= kProtoYmodemG; }
+
+// Everything of the last transfer goes, but the buffers the Receive and Send
+// commands set up for the dialog's whole life, and the Cancel flag, which the
+// main window clears once the dialog is gone.
+void ClearTransferState(Transfer& t) {
+    TransferState& s = t.state;
+    TransferState fresh;
+    fresh.TransferCancelled = s.TransferCancelled;
+    fresh.ActiveProtocol = s.ActiveProtocol;
+    fresh.BatchList = std::move(s.BatchList);
+    fresh.BatchCount = s.BatchCount;
+    fresh.KermitBuffer = std::move(s.KermitBuffer);
+    s = std::move(fresh);
+}
+
+void ApplySoftwareFlow(PortState& port, bool in, bool out) {
+    port.PortDcb.fInX = in ? 1 : 0;
+    port.PortDcb.fOutX = out ? 1 : 0;
+    ApplyPortDcb(port);
+}
+
+}  // namespace
+
+bool PrepareReceive(Transfer& t) {
+    const int protocol = t.service.Protocol;
+    if (protocol == kProtoZmodem && t.TransferActive()) return false;
+
+    if (protocol == kProtoKermit) {
+        const std::size_t size = (t.service.KermitPacketSize == 0 ? 1024u : t.service.KermitPacketSize) + 20u;
+        try {
+            t.state.KermitBuffer.assign(size, 0);
+        } catch (const std::bad_alloc&) {
+            t.host.ShowMessage(str::kStrKermitBufferFailed);
+            return false;
+        }
+    }
+
+    // We may throttle the sender with XOFF, but a 0x13 among the data must
+    // not stop our own ACKs.
+    if (PortIsOpen(t.port)) ApplySoftwareFlow(t.port, true, false);
+    return true;
+}
+
+void ReceiveInit(Transfer& t) {
+    TransferState& s = t.state;
+    s.TransferCancelled = 0;
+    ClearTransferState(t);
+    if (t.service.MaxErrors == 0) t.service.MaxErrors = 5;
+    const int protocol = t.service.Protocol;
+    s.ActiveProtocol = protocol;
+    if (protocol != kProtoAscii) SetBinaryFraming(t.port, true);
+
+    if (protocol == kProtoYmodemBatch || protocol == kProtoYmodemG || protocol == kProtoZmodem ||
+        protocol == kProtoKermit) {
+        s.ExpectedBlock = 0;
+        t.host.EnterInstallDir();
+    }
+
+    t.host.EnableMainWindow(false);
+
+    t.host.SetField(dlg::kXfrProtocol, ProtocolName(protocol));
+    t.host.SetField(dlg::kXfrStatus, "Waiting...");
+    t.host.SetField(dlg::kXfrError, "None");
+    t.host.SetField(dlg::kXfrTotalErrors, "0");
+    s.StartTick = t.host.TickCount();
+    t.TransferActive() = 1;
+
+    if (!ReceiverBuilt(protocol)) {
+        t.host.PostStart();
+        return;
+    }
+
+    if (protocol <= kProtoXmodem1k) {
+        s.ExpectedBlock = 1;
+        if (ChooseReceiveFile(t) != 0) {
+            t.TransferActive() = 0;
+            t.host.PostCancel();
+            return;
+        }
+        t.host.SetField(dlg::kXfrFileSize, "Unknown");
+        t.host.SetField(dlg::kXfrFileName, BaseName(s.ReceivePath));
+        const int wanted = IsViewerPicture(s.ReceivePath) && t.service.RealtimeView ? 1 : 0;
+        s.ViewerWanted = wanted;
+        s.ViewerActive = wanted;
+    }
+
+    uint8_t start = kXfrCrcStart;
+    if (protocol == kProtoYmodemG) start = kXfrStreamStart;
+    else if (protocol == kProtoXmodemChecksum) start = kNAK;
+    SendControl(t, start);
+
+    t.host.StartTimer(kTimerReceiveIdle, kReceiveIdleMs);
+    t.host.PostStart();
+}
+
+int ReceiveRun(Transfer& t) {
+    TransferState& s = t.state;
+    const bool built = ReceiverBuilt(s.ActiveProtocol);
+    const int result = built ? ReceiveLoop(t) : kXfrProtocolError;
+
+    // A late idle tick must not reach the next transfer.
+    t.host.KillTimer(kTimerReceiveIdle);
+    t.TransferActive() = 0;
+    s.BlockFill = 0;
+    s.BytesDone = 0;
+    s.FirstBlockDone = 0;
+    t.host.SetField(dlg::kXfrButton, "OK");
+    t.host.Beep();
+    ViewerClose(t);
+    t.host.SetField(dlg::kXfrStatus, result == kXfrComplete ? "Done" : "Transfer terminated");
+    if (!built) t.host.SetField(dlg::kXfrError, kNotAvailable);
+    if (result == kCarrierLost) t.host.HangUp();
+    return result;
+}
+
+bool ReceiveButton(Transfer& t) {
+    TransferState& s = t.state;
+    if (t.host.TimerRunning(kTimerReceiveIdle)) t.host.KillTimer(kTimerReceiveIdle);
+
+    const bool firstPress = s.TransferCancelled == 0 && t.TransferActive() && PortIsOpen(t.port);
+    if (!firstPress) return true;
+
+    s.TransferCancelled = 1;
+    // ZMODEM and ASCII notice the flag in their own loops and end by themselves.
+    if (s.ActiveProtocol == kProtoZmodem || s.ActiveProtocol == kProtoAscii) return false;
+
+    if (s.ActiveProtocol != kProtoKermit) {
+        // Pending output goes first so that it cannot take the cancel with it.
+        PurgePort(t.port, 1);
+        SendCancelBytes(t, 3);
+    }
+    t.host.SetField(dlg::kXfrError, "Error");
+    t.host.SetField(dlg::kXfrStatus, "user cancelled");
+    t.host.SetField(dlg::kXfrButton, "OK");
+    ViewerClose(t);
+    return false;
+}
+
+void ReceiveClose(Transfer& t) {
+    const int protocol = t.state.ActiveProtocol;
+    ViewerClose(t);
+    ClearTransferState(t);
+    t.TransferActive() = 0;
+    if (PortIsOpen(t.port)) {
+        if (protocol != kProtoAscii) SetBinaryFraming(t.port, false);
+        const int flow = t.service.FlowControl;
+        const bool software = flow == 2 || flow == 3;
+        ApplySoftwareFlow(t.port, software, software);
+    }
+    t.host.EnableMainWindow(true);
+}
+
+int ChooseReceiveFile(Transfer& t) {
+    std::string path;
+    std::FILE* file = nullptr;
+    if (t.host.ChooseReceivePath(path)) file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        // Cancelled, or the chosen place cannot take a file: either way there
+        // is nothing to receive into.
+        t.host.ShowMessage(str::kStrFileOpenError);
+        return -1;
+    }
+    std::fclose(file);
+    t.state.ReceivePath = path;
+    return 0;
+}
+
+}  // namespace palvex

@@ -1,0 +1,158 @@
+// One transfer without a window system, for the tests of every protocol: a
+// port opened over a scripted FakePort, the pump and terminal records, the
+// current service (the built-in default), the transfer state, and a native
+// host on a stepping clock (one millisecond per pumped message, so a
+// 27-second silence costs no real time). Each rig gets its own temporary
+// folder, removed with it. Also: builders of XMODEM/YMODEM frames.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <random>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+#include "comm/fake_port.h"
+#include "comm/port.h"
+#include "comm/session.h"
+#include "phonebook/service_entry.h"
+#include "platform/native_loop.h"
+#include "terminal/terminal_modes.h"
+#include "transfer/crc.h"
+#include "transfer/native_host.h"
+#include "transfer/transfer_state.h"
+
+namespace palvex::testing {
+
+// A fresh, empty folder that disappears with its owner.
+class TempDir {
+public:
+    TempDir() {
+        std::random_device random;
+        const auto base = std::filesystem::temp_directory_path();
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            auto candidate = base / ("palvex-xfer-" + std::to_string(random()) + "-" + std::to_string(attempt));
+            std::error_code ec;
+            if (std::filesystem::create_directory(candidate, ec)) {
+                path_ = candidate;
+                return;
+            }
+        }
+    }
+    ~TempDir() {
+        std::error_code ec;
+        if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Makes `dir` the current directory for the life of the guard (backups are
+// written into the current directory).
+class CurrentDirGuard {
+public:
+    explicit CurrentDirGuard(const std::filesystem::path& dir) : saved_(std::filesystem::current_path()) {
+        std::filesystem::current_path(dir);
+    }
+    ~CurrentDirGuard() {
+        std::error_code ec;
+        std::filesystem::current_path(saved_, ec);
+    }
+    CurrentDirGuard(const CurrentDirGuard&) = delete;
+    CurrentDirGuard& operator=(const CurrentDirGuard&) = delete;
+
+private:
+    std::filesystem::path saved_;
+};
+
+inline std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteFile(const std::string& path, std::string_view bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+struct TransferRig {
+    FakePort fake;
+    PortState port;
+    std::unique_ptr<PumpState> pumpOwned = std::make_unique<PumpState>();
+    PumpState& pump = *pumpOwned;
+    TerminalModes modes;
+    ServiceEntry service = DefaultServiceEntry();
+    TransferState state;
+    SteppingLoop loop;
+    NativeTransferHost host{loop};
+    Transfer t{state, service, port, pump, modes, host};
+    TempDir dir;
+
+    explicit TransferRig(int protocol = kProtoXmodemCrc) {
+        port.handle = &fake;
+        OpenPort(port, "COM1:", kPortQueueSize, kPortQueueSize);
+        port.PortOpen = 1;
+        service.Protocol = static_cast<int16_t>(protocol);
+        service.RealtimeView = 0;
+        const std::string folder = dir.path().string();
+        std::strncpy(service.DownloadDir, folder.c_str(), sizeof service.DownloadDir - 1);
+        state.ActiveProtocol = protocol;
+        host.transfer = &t;
+        fake.written.clear();
+    }
+
+    void Feed(std::string_view bytes) { fake.QueueInput(bytes); }
+    std::string Written() const { return fake.WrittenText(); }
+    // The carrier was there and is gone: the next line poll reports -16.
+    void LoseCarrier() {
+        port.CarrierSeen = 1;
+        fake.SetCarrier(false);
+    }
+};
+
+enum class Check { Sum, Crc };
+
+// `data` padded with SUB (0x1A) to 128 bytes (SOH) or 1024 (STX).
+inline std::string Frame(uint8_t header, uint8_t number, std::string_view data, Check check = Check::Crc) {
+    const std::size_t size = header == 0x02 ? 1024 : 128;
+    std::string payload(data.substr(0, size));
+    payload.resize(size, '\x1A');
+    std::string frame;
+    frame.push_back(static_cast<char>(header));
+    frame.push_back(static_cast<char>(number));
+    frame.push_back(static_cast<char>(static_cast<uint8_t>(~number)));
+    frame += payload;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(payload.data());
+    if (check == Check::Sum) {
+        frame.push_back(static_cast<char>(Checksum8(bytes, size)));
+    } else {
+        const uint16_t swapped = Crc16Block(bytes, size);
+        frame.push_back(static_cast<char>(swapped & 0xFF));
+        frame.push_back(static_cast<char>(swapped >> 8));
+    }
+    return frame;
+}
+
+// YMODEM block 0: the name, a NUL, the file information, zero padding.
+inline std::string BlockZero(std::string_view name, std::string_view info = "") {
+    std::string data(name);
+    data.push_back('\0');
+    data += info;
+    data.resize(128, '\0');
+    return Frame(0x01, 0, data);
+}
+
+inline std::string Bytes(std::initializer_list<uint8_t> bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+}  // namespace palvex::testing
