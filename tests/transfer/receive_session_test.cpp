@@ -387,6 +387,13 @@ TEST(ReceiveRun, StreamingSenderGarbageEndsWithoutHanging) {
         rig.fake.onWrite = [&](FakePort& f, const uint8_t*, int) {
             if (++pours < 50) f.QueueInput(std::string(3000, '\x01'));
         };
+        // Should the loop ever stop ending by itself, this turns the hang into
+        // a failure: the user gives up after a million rounds.
+        int rounds = 0;
+        rig.host.onPump = [&] {
+            if (++rounds == 1000000) rig.state.TransferCancelled = 1;
+            return false;
+        };
         const RunResult r = ReceiveWhole(rig);
         EXPECT_EQ(r.status, "Transfer terminated");
         EXPECT_EQ(r.result, -1);
