@@ -26,10 +26,12 @@
 #include "terminal/terminal_modes.h"
 #include "terminal/terminal_screen.h"
 #include "terminal/win/terminal_view.h"
+#include "transfer/transfer_state.h"
 
 namespace palvex {
 
 struct App;
+struct TransferRun;
 
 // HangUp for the receive pump: carrier loss ends the session at once.
 class ShellDisconnector : public Disconnector {
@@ -98,6 +100,8 @@ struct App {
     CaptureState capture;
     SpoolState spool;
     SelectionState selection;
+    TransferState transfer;        // the one transfer's state; its dialog is the session dialog
+    std::shared_ptr<TransferRun> transferRun;  // the last Receive or Send; outlives its dialog
     bool dialogLibrariesLoaded = false;
     bool settingsRead = false;     // only then is "TransPrint" written back
 
