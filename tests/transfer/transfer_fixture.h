@@ -1,9 +1,9 @@
 // One transfer without a window system, for the tests of every protocol: a
 // port opened over a scripted FakePort, the pump and terminal records, the
-// current service (the built-in default), the transfer state, and a native
-// host on a stepping clock (one millisecond per pumped message, so a
-// 27-second silence costs no real time). Each rig gets its own temporary
-// folder, removed with it. Also: builders of XMODEM/YMODEM frames.
+// built-in default service, the transfer state and a native host on a
+// stepping clock (one millisecond per pumped message, so a 27-second silence
+// costs no real time), plus a temporary folder that goes with the rig.
+// Also: builders of XMODEM/YMODEM frames.
 #pragma once
 
 #include <cstdint>
@@ -22,26 +22,20 @@
 #include "comm/session.h"
 #include "phonebook/service_entry.h"
 #include "platform/native_loop.h"
-#include "terminal/terminal_modes.h"
 #include "transfer/crc.h"
 #include "transfer/native_host.h"
 #include "transfer/transfer_state.h"
 
 namespace palvex::testing {
 
-// A fresh, empty folder that disappears with its owner.
 class TempDir {
 public:
     TempDir() {
         std::random_device random;
-        const auto base = std::filesystem::temp_directory_path();
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            auto candidate = base / ("palvex-xfer-" + std::to_string(random()) + "-" + std::to_string(attempt));
-            std::error_code ec;
-            if (std::filesystem::create_directory(candidate, ec)) {
-                path_ = candidate;
-                return;
-            }
+        std::error_code ec;
+        for (int attempt = 0; path_.empty() && attempt < 100; ++attempt) {
+            auto candidate = std::filesystem::temp_directory_path(ec) / ("palvex-xfer-" + std::to_string(random()));
+            if (std::filesystem::create_directory(candidate, ec)) path_ = candidate;
         }
     }
     ~TempDir() {
@@ -50,7 +44,6 @@ public:
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
-
     const std::filesystem::path& path() const { return path_; }
     std::string File(const std::string& name) const { return (path_ / name).string(); }
 
@@ -58,8 +51,7 @@ private:
     std::filesystem::path path_;
 };
 
-// Makes `dir` the current directory for the life of the guard (backups are
-// written into the current directory).
+// The current directory for the guard's life (backups land there).
 class CurrentDirGuard {
 public:
     explicit CurrentDirGuard(const std::filesystem::path& dir) : saved_(std::filesystem::current_path()) {
@@ -82,8 +74,7 @@ inline std::string ReadFile(const std::string& path) {
 }
 
 inline void WriteFile(const std::string& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 struct TransferRig {
@@ -99,14 +90,15 @@ struct TransferRig {
     Transfer t{state, service, port, pump, modes, host};
     TempDir dir;
 
+    // The service receives with `protocol` into the rig's folder; the viewer
+    // is off. Nothing has been written yet.
     explicit TransferRig(int protocol = kProtoXmodemCrc) {
         port.handle = &fake;
         OpenPort(port, "COM1:", kPortQueueSize, kPortQueueSize);
         port.PortOpen = 1;
         service.Protocol = static_cast<int16_t>(protocol);
         service.RealtimeView = 0;
-        const std::string folder = dir.path().string();
-        std::strncpy(service.DownloadDir, folder.c_str(), sizeof service.DownloadDir - 1);
+        std::strncpy(service.DownloadDir, dir.path().string().c_str(), sizeof service.DownloadDir - 1);
         state.ActiveProtocol = protocol;
         host.transfer = &t;
         fake.written.clear();
@@ -121,27 +113,20 @@ struct TransferRig {
     }
 };
 
+inline std::string Bytes(std::initializer_list<uint8_t> bytes) { return std::string(bytes.begin(), bytes.end()); }
+
 enum class Check { Sum, Crc };
 
-// `data` padded with SUB (0x1A) to 128 bytes (SOH) or 1024 (STX).
+// SOH (128 data bytes) or STX (1024), `data` padded with SUB (0x1A).
 inline std::string Frame(uint8_t header, uint8_t number, std::string_view data, Check check = Check::Crc) {
-    const std::size_t size = header == 0x02 ? 1024 : 128;
+    const std::size_t size = header == kSTX ? 1024 : 128;
     std::string payload(data.substr(0, size));
     payload.resize(size, '\x1A');
-    std::string frame;
-    frame.push_back(static_cast<char>(header));
-    frame.push_back(static_cast<char>(number));
-    frame.push_back(static_cast<char>(static_cast<uint8_t>(~number)));
-    frame += payload;
     const auto* bytes = reinterpret_cast<const uint8_t*>(payload.data());
-    if (check == Check::Sum) {
-        frame.push_back(static_cast<char>(Checksum8(bytes, size)));
-    } else {
-        const uint16_t swapped = Crc16Block(bytes, size);
-        frame.push_back(static_cast<char>(swapped & 0xFF));
-        frame.push_back(static_cast<char>(swapped >> 8));
-    }
-    return frame;
+    std::string frame = Bytes({header, number, static_cast<uint8_t>(~number)}) + payload;
+    if (check == Check::Sum) return frame + Bytes({Checksum8(bytes, size)});
+    const uint16_t swapped = Crc16Block(bytes, size);
+    return frame + Bytes({static_cast<uint8_t>(swapped & 0xFF), static_cast<uint8_t>(swapped >> 8)});
 }
 
 // YMODEM block 0: the name, a NUL, the file information, zero padding.
@@ -150,9 +135,7 @@ inline std::string BlockZero(std::string_view name, std::string_view info = "") 
     data.push_back('\0');
     data += info;
     data.resize(128, '\0');
-    return Frame(0x01, 0, data);
+    return Frame(kSOH, 0, data);
 }
-
-inline std::string Bytes(std::initializer_list<uint8_t> bytes) { return std::string(bytes.begin(), bytes.end()); }
 
 }  // namespace palvex::testing
