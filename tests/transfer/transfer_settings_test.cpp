@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "shell/dialog_ids.h"
@@ -21,342 +24,190 @@ bool SameRecord(const ServiceEntry& a, const ServiceEntry& b) { return std::memc
 ServiceEntry Record() {
     ServiceEntry s = DefaultServiceEntry();
     s.Protocol = kProtoXmodemCrc;
-    s.MaxErrors = 9;
+    s.MaxErrors = 0;
     s.KeepBackup = 1;
-    s.ZSkipExisting = 1;
-    s.ZSegmented = 0;
-    s.KermitPacketSize = 500;
-    s.KermitEightBitPrefix = 0;
     s.AsciiStripLf = 0;
+    s.ZSkipExisting = 1;
+    s.KermitPacketSize = 0;
     std::memcpy(s.AsciiStartChar, "^Q", 2);
     std::memcpy(s.AsciiEndChar, "^Z", 2);
     s.AsciiLineDelay = 40;
-    s.AsciiCharDelay = 3;
     return s;
 }
 
-// ---- Protocol Preference ----
-
-class ProtocolDialogTest : public ::testing::Test {
-protected:
-    ProtocolDialog Make() {
-        return ProtocolDialog(service, ui, {[this](int p) { options.push_back(p); }, [this] { ++defDirs; }});
+// One dialog, 'P'rotocol, 'K'ermit, 'A'SCII or 'Z'MODEM, opened on a record.
+struct Rig {
+    explicit Rig(char kind, const std::function<void(ServiceEntry&)>& setup = {}) {
+        if (setup) setup(service);
+        if (kind == 'P') {
+            auto d = Start(std::make_shared<ProtocolDialog>(
+                service, ui, ProtocolDialog::Hooks{[this](int p) { optionsOpened.push_back(p); }, {}}));
+            select = [this, d](int p) {
+                view.SelectItem(dlg::kProtoList, p);
+                d->SelectionChanged(view);
+            };
+        }
+        if (kind == 'K') Start(std::make_shared<KermitOptionsDialog>(service, ui));
+        if (kind == 'A') Start(std::make_shared<AsciiOptionsDialog>(service, ui));
+        if (kind == 'Z') Start(std::make_shared<ZmodemOptionsDialog>(service));
     }
+    Rig(const Rig&) = delete;
+
+    template <typename D>
+    std::shared_ptr<D> Start(std::shared_ptr<D> d) {
+        d->Open(view);
+        press = [this, d](int control) { return d->Command(view, control); };
+        return d;
+    }
+
     ServiceEntry service = Record();
     RecordingUi ui;
     RecordingDialogView view;
-    std::vector<int> options;
-    int defDirs = 0;
+    std::vector<int> optionsOpened;
+    std::function<bool(int control)> press;
+    std::function<void(int protocol)> select;
 };
 
-TEST_F(ProtocolDialogTest, OpensWithTheEightNamesTheRecordsValuesAndAZeroLimitShownAsFive) {
-    struct Case {
-        int16_t maxErrors;
-        const char* shown;
-    } cases[] = {{0, "5"}, {1, "1"}, {9, "9"}, {32767, "32767"}};
-    for (const Case& c : cases) {
-        service.MaxErrors = c.maxErrors;
-        RecordingDialogView v;
-        ProtocolDialog d = Make();
-        d.Open(v);
-        EXPECT_EQ(c.shown, v.texts[dlg::kProtoMaxErrors]) << c.maxErrors;
-        EXPECT_EQ(c.maxErrors, service.MaxErrors) << "opening writes nothing";
-        EXPECT_EQ((std::vector<std::string>{"ASCII", "XMODEM/CHECKSUM", "XMODEM/CRC", "XMODEM/1K", "YMODEM BATCH",
-                                            "YMODEM G", "ZMODEM", "KERMIT"}),
-                  v.items[dlg::kProtoList]);
-        EXPECT_EQ(kProtoXmodemCrc, v.Selection(dlg::kProtoList));
-        EXPECT_TRUE(v.checks[dlg::kProtoKeepBackup]);
-    }
-}
-
-TEST_F(ProtocolDialogTest, OptionsIsEnabledOnlyForAsciiZmodemAndKermit) {
+TEST(TransferSettingsTest, ProtocolDialogShowsTheRecordAndEnablesOptionsForAsciiZmodemAndKermit) {
     const bool hasOptions[kProtocolCount] = {true, false, false, false, false, false, true, true};
     for (int p = 0; p < kProtocolCount; ++p) {
-        // As the record opens the dialog ...
-        service.Protocol = static_cast<int16_t>(p);
-        RecordingDialogView opened;
-        ProtocolDialog a = Make();
-        a.Open(opened);
-        EXPECT_EQ(hasOptions[p], opened.IsEnabled(dlg::kProtoOptions)) << "open " << p;
-
-        // ... and as the selection moves there from the other kind.
-        service.Protocol = hasOptions[p] ? kProtoXmodem1k : kProtoZmodem;
-        RecordingDialogView moved;
-        ProtocolDialog b = Make();
-        b.Open(moved);
-        moved.SelectItem(dlg::kProtoList, p);
-        b.SelectionChanged(moved);
-        EXPECT_EQ(hasOptions[p], moved.IsEnabled(dlg::kProtoOptions)) << "select " << p;
-
-        // The button opens the option dialog of the selected protocol only.
-        options.clear();
-        EXPECT_TRUE(b.Command(moved, dlg::kProtoOptions));
-        EXPECT_EQ(hasOptions[p] ? std::vector<int>{p} : std::vector<int>{}, options) << p;
+        SCOPED_TRACE(p);
+        // The limit is p too: 0 is shown as 5.
+        Rig r('P', [p](ServiceEntry& s) { s.Protocol = s.MaxErrors = static_cast<int16_t>(p); });
+        EXPECT_EQ(p, r.view.Selection(dlg::kProtoList));
+        EXPECT_EQ(p == 0 ? "5" : std::to_string(p), r.view.texts[dlg::kProtoMaxErrors]);
+        EXPECT_EQ(hasOptions[p], r.view.IsEnabled(dlg::kProtoOptions));
+        // Away to the other kind and back through the list.
+        r.select(hasOptions[p] ? kProtoYmodemG : kProtoKermit);
+        EXPECT_NE(hasOptions[p], r.view.IsEnabled(dlg::kProtoOptions));
+        r.select(p);
+        EXPECT_EQ(hasOptions[p], r.view.IsEnabled(dlg::kProtoOptions));
+        r.press(dlg::kProtoOptions);
+        EXPECT_EQ(hasOptions[p] ? std::vector<int>{p} : std::vector<int>{}, r.optionsOpened);
+        ASSERT_EQ(8u, r.view.items[dlg::kProtoList].size());
+        EXPECT_EQ("XMODEM/1K", r.view.items[dlg::kProtoList][3]);
     }
+    // A number without an entry selects nothing, offers no options and stays.
+    Rig odd('P', [](ServiceEntry& s) { s.Protocol = 12; });
+    EXPECT_EQ(-1, odd.view.Selection(dlg::kProtoList));
+    EXPECT_FALSE(odd.view.IsEnabled(dlg::kProtoOptions));
+    odd.press(dlg::kOk);
+    EXPECT_EQ(12, odd.service.Protocol);
 }
 
-TEST_F(ProtocolDialogTest, OkReadsTheLimitAndRefusesWhatIsNotAUsableNumber) {
+TEST(TransferSettingsTest, OkRefusesWhatIsOutOfRangeWithItsMessageAndStoresNothing) {
+    using Field = int (*)(const ServiceEntry&);
+    const Field maxErrors = [](const ServiceEntry& s) { return int{s.MaxErrors}; };
+    const Field kermit = [](const ServiceEntry& s) { return int{s.KermitPacketSize}; };
+    const Field line = [](const ServiceEntry& s) { return int{s.AsciiLineDelay}; };
+    const Field character = [](const ServiceEntry& s) { return int{s.AsciiCharDelay}; };
     struct Case {
+        char dialog;
+        int control;
         const char* typed;
-        int stored;  // 0: refused
+        int refusal;  // string id, 0 when accepted
+        Field field;
+        int stored;
     } cases[] = {
-        {"0", 0},      {"", 0},        {"abc", 0},     {"-3", 0},      {"32768", 0}, {"7x", 0},
-        {"1", 1},      {" 12 ", 12},   {"32767", 32767}, {"5", 5},
+        {'P', dlg::kProtoMaxErrors, "0", str::kStrMaxErrorsInvalid, maxErrors, 0},
+        {'P', dlg::kProtoMaxErrors, "", str::kStrMaxErrorsInvalid, maxErrors, 0},
+        {'P', dlg::kProtoMaxErrors, "7x", str::kStrMaxErrorsInvalid, maxErrors, 0},
+        {'P', dlg::kProtoMaxErrors, "-3", str::kStrMaxErrorsInvalid, maxErrors, 0},
+        {'P', dlg::kProtoMaxErrors, "32768", str::kStrMaxErrorsInvalid, maxErrors, 0},
+        {'P', dlg::kProtoMaxErrors, "5", 0, maxErrors, 5},
+        {'P', dlg::kProtoMaxErrors, " 12 ", 0, maxErrors, 12},
+        {'P', dlg::kProtoMaxErrors, "32767", 0, maxErrors, 32767},
+        {'K', dlg::kKermitPacketSize, "64", str::kStrKermitSizeInvalid, kermit, 0},
+        {'K', dlg::kKermitPacketSize, "9025", str::kStrKermitSizeInvalid, kermit, 0},
+        {'K', dlg::kKermitPacketSize, "abc", str::kStrKermitSizeInvalid, kermit, 0},
+        {'K', dlg::kKermitPacketSize, "65", 0, kermit, 65},
+        {'K', dlg::kKermitPacketSize, "9024", 0, kermit, 9024},
+        {'A', dlg::kAsciiLineDelay, "-1", str::kStrAsciiDelayInvalid, line, 40},
+        {'A', dlg::kAsciiCharDelay, "-1", str::kStrAsciiDelayInvalid, character, 0},
+        {'A', dlg::kAsciiLineDelay, "65536", str::kStrAsciiDelayInvalid, line, 40},
+        {'A', dlg::kAsciiLineDelay, "1x", str::kStrAsciiDelayInvalid, line, 40},
+        {'A', dlg::kAsciiLineDelay, "0", 0, line, 0},
+        {'A', dlg::kAsciiLineDelay, "", 0, line, 0},
+        {'A', dlg::kAsciiLineDelay, "65535", 0, line, 65535},
+        {'A', dlg::kAsciiCharDelay, "250", 0, character, 250},
     };
     for (const Case& c : cases) {
-        service = Record();
-        const ServiceEntry before = service;
-        RecordingDialogView v;
-        ui.beeps.clear();
-        ProtocolDialog d = Make();
-        d.Open(v);
-        v.SelectItem(dlg::kProtoList, kProtoZmodem);
-        d.SelectionChanged(v);
-        d.Command(v, dlg::kProtoKeepBackup);
-        v.texts[dlg::kProtoMaxErrors] = c.typed;
-        EXPECT_TRUE(d.Command(v, dlg::kOk));
-        if (c.stored == 0) {
-            EXPECT_FALSE(v.closed) << c.typed;
-            ASSERT_EQ(1u, v.messages.size()) << c.typed;
-            EXPECT_EQ(str::kStrMaxErrorsInvalid, v.messages[0].stringId);
-            EXPECT_EQ(1u, ui.beeps.size());
-            EXPECT_TRUE(SameRecord(before, service)) << c.typed;
-        } else {
-            EXPECT_TRUE(v.closed) << c.typed;
-            EXPECT_EQ(1, v.result);
-            EXPECT_TRUE(v.messages.empty());
-            EXPECT_EQ(c.stored, service.MaxErrors) << c.typed;
-            EXPECT_EQ(kProtoZmodem, service.Protocol);
-            EXPECT_EQ(0, service.KeepBackup);
+        SCOPED_TRACE(std::string(1, c.dialog) + " '" + c.typed + "'");
+        Rig r(c.dialog);
+        r.view.texts[c.control] = c.typed;
+        r.press(dlg::kOk);
+        EXPECT_EQ(c.stored, c.field(r.service));
+        EXPECT_EQ(c.refusal == 0, r.view.closed);
+        if (c.refusal == 0) {
+            EXPECT_TRUE(r.view.messages.empty());
+            continue;
         }
+        ASSERT_EQ(1u, r.view.messages.size());
+        EXPECT_EQ(c.refusal, r.view.messages[0].stringId);
+        EXPECT_EQ(1u, r.ui.beeps.size());
+        EXPECT_TRUE(SameRecord(Record(), r.service));
     }
 }
 
-TEST_F(ProtocolDialogTest, AZeroLimitIsStoredAsFiveByAnUntouchedOk) {
-    service.MaxErrors = 0;
-    ProtocolDialog d = Make();
-    d.Open(view);
-    d.Command(view, dlg::kOk);
-    EXPECT_TRUE(view.closed);
-    EXPECT_EQ(5, service.MaxErrors);
-}
-
-TEST_F(ProtocolDialogTest, AProtocolNumberWithoutAnEntrySelectsNothingAndOkKeepsIt) {
-    service.Protocol = 12;
-    ProtocolDialog d = Make();
-    d.Open(view);
-    EXPECT_EQ(-1, view.Selection(dlg::kProtoList));
-    EXPECT_FALSE(view.IsEnabled(dlg::kProtoOptions));
-    d.Command(view, dlg::kOk);
-    EXPECT_TRUE(view.closed);
-    EXPECT_EQ(12, service.Protocol);
-}
-
-TEST_F(ProtocolDialogTest, OtherButtonsReachTheirHooksAndHelpContext) {
-    ProtocolDialog d = Make();
-    d.Open(view);
-    EXPECT_TRUE(d.Command(view, dlg::kProtoDefDir));
-    EXPECT_TRUE(d.Command(view, dlg::kHelp));
-    EXPECT_FALSE(d.Command(view, 12345));
-    EXPECT_EQ(1, defDirs);
-    EXPECT_EQ(std::vector<unsigned>{150}, view.helpContexts);
-    EXPECT_FALSE(view.closed);
-}
-
-// ---- The option dialogs ----
-
-TEST(KermitOptionsTest, PacketSizeIsAcceptedFrom65To9024AndZeroIsShownAs1024) {
+// The same changes are stored by OK and dropped by Cancel and Escape.
+TEST(TransferSettingsTest, OkStoresBoxesAndFieldsWhileCancelAndEscapeLeaveEveryField) {
     struct Case {
-        const char* typed;
-        bool accepted;
-    } cases[] = {{"64", false}, {"9025", false}, {"0", false}, {"", false},     {"abc", false},
-                 {"-70", false}, {"65", true},   {"9024", true}, {" 1024", true}, {"2048 ", true}};
-    for (const Case& c : cases) {
-        ServiceEntry service = Record();
-        service.KermitPacketSize = 0;
-        const ServiceEntry before = service;
-        RecordingUi ui;
-        RecordingDialogView v;
-        KermitOptionsDialog d(service, ui);
-        d.Open(v);
-        EXPECT_EQ("1024", v.texts[dlg::kKermitPacketSize]);
-        d.Command(v, dlg::kKermitEightBit);
-        v.texts[dlg::kKermitPacketSize] = c.typed;
-        d.Command(v, dlg::kOk);
-        EXPECT_EQ(c.accepted, v.closed) << c.typed;
-        if (c.accepted) {
-            EXPECT_EQ(std::stoi(c.typed), service.KermitPacketSize) << c.typed;
-            EXPECT_EQ(1, service.KermitEightBitPrefix);
-            EXPECT_TRUE(v.messages.empty());
-        } else {
-            ASSERT_EQ(1u, v.messages.size()) << c.typed;
-            EXPECT_EQ(str::kStrKermitSizeInvalid, v.messages[0].stringId);
-            EXPECT_EQ(1u, ui.beeps.size());
-            EXPECT_TRUE(SameRecord(before, service)) << c.typed;
-        }
-    }
-}
-
-TEST(AsciiOptionsTest, DelaysAreReadSignedAndRefusedBelowZero) {
-    struct Case {
-        const char* line;
-        const char* character;
-        int storedLine;  // -1: refused
-        int storedChar;
-    } cases[] = {
-        {"-1", "0", -1, 0},    {"0", "-1", -1, 0},    {"65536", "0", -1, 0}, {"1x", "0", -1, 0},
-        {"0", "0", 0, 0},      {"", " ", 0, 0},       {"250", "15", 250, 15}, {"65535", "1", 65535, 1},
-    };
-    for (const Case& c : cases) {
-        ServiceEntry service = Record();
-        const ServiceEntry before = service;
-        RecordingUi ui;
-        RecordingDialogView v;
-        AsciiOptionsDialog d(service, ui);
-        d.Open(v);
-        d.Command(v, dlg::kAsciiStripLf);
-        v.texts[dlg::kAsciiStartChar] = "A";
-        v.texts[dlg::kAsciiLineDelay] = c.line;
-        v.texts[dlg::kAsciiCharDelay] = c.character;
-        d.Command(v, dlg::kOk);
-        const std::string label = std::string(c.line) + "/" + c.character;
-        if (c.storedLine < 0) {
-            EXPECT_FALSE(v.closed) << label;
-            ASSERT_EQ(1u, v.messages.size()) << label;
-            EXPECT_EQ(str::kStrAsciiDelayInvalid, v.messages[0].stringId);
-            EXPECT_EQ(1u, ui.beeps.size());
-            EXPECT_TRUE(SameRecord(before, service)) << label;
-        } else {
-            EXPECT_TRUE(v.closed) << label;
-            EXPECT_EQ(c.storedLine, service.AsciiLineDelay) << label;
-            EXPECT_EQ(c.storedChar, service.AsciiCharDelay) << label;
-            EXPECT_EQ(1, service.AsciiStripLf);
-        }
-    }
-}
-
-TEST(AsciiOptionsTest, StartAndEndCharactersHoldUpToTwoCharactersWithoutANul) {
-    struct Case {
-        const char* typed;
-        char stored[2];
-    } cases[] = {{"^C", {'^', 'C'}}, {"A", {'A', 0}}, {"", {0, 0}}, {"^Z", {'^', 'Z'}}};
-    for (const Case& c : cases) {
-        ServiceEntry service = Record();
-        RecordingUi ui;
-        RecordingDialogView v;
-        AsciiOptionsDialog d(service, ui);
-        d.Open(v);
-        EXPECT_EQ("^Q", v.texts[dlg::kAsciiStartChar]);
-        EXPECT_EQ("^Z", v.texts[dlg::kAsciiEndChar]);
-        EXPECT_EQ(2, v.limits[dlg::kAsciiStartChar]);
-        EXPECT_EQ(2, v.limits[dlg::kAsciiEndChar]);
-        v.texts[dlg::kAsciiStartChar] = c.typed;
-        v.texts[dlg::kAsciiEndChar] = c.typed;
-        d.Command(v, dlg::kOk);
-        ASSERT_TRUE(v.closed) << c.typed;
-        EXPECT_EQ(0, std::memcmp(c.stored, service.AsciiStartChar, 2)) << c.typed;
-        EXPECT_EQ(0, std::memcmp(c.stored, service.AsciiEndChar, 2)) << c.typed;
-        // The neighbouring field is not touched by a full one.
-        EXPECT_EQ(1, service.KeepBackup);
-    }
-}
-
-TEST(ZmodemOptionsTest, EachBoxTogglesItsOwnFieldOnOk) {
-    struct Case {
-        int box;
-        int16_t ServiceEntry::*field;
-    } cases[] = {{dlg::kZSkipExisting, &ServiceEntry::ZSkipExisting},
-                 {dlg::kZCrashRecover, &ServiceEntry::ZCrashRecover},
-                 {dlg::kZSegmented, &ServiceEntry::ZSegmented},
-                 {dlg::kZEscapeControl, &ServiceEntry::ZEscapeControl}};
-    for (const Case& c : cases) {
-        ServiceEntry service = Record();
-        ServiceEntry expected = service;
-        expected.*c.field = service.*c.field ? 0 : 1;
-        RecordingDialogView v;
-        ZmodemOptionsDialog d(service);
-        d.Open(v);
-        EXPECT_EQ(service.*c.field != 0, v.IsChecked(c.box));
-        d.Command(v, c.box);
-        EXPECT_EQ(expected.*c.field != 0, v.IsChecked(c.box));
-        EXPECT_TRUE(SameRecord(Record(), service)) << "nothing before OK";
-        d.Command(v, dlg::kOk);
-        EXPECT_TRUE(v.closed);
-        EXPECT_TRUE(SameRecord(expected, service)) << c.box;
-    }
-}
-
-// Every dialog, with every control changed, then left by Cancel or Escape.
-TEST(TransferSettingsCancelTest, CancelAndEscapeLeaveEveryFieldAsItWas) {
-    struct Case {
-        const char* name;
+        char dialog;
+        std::vector<int> clicks;
+        std::vector<std::pair<int, const char*>> typed;
+        std::function<void(ServiceEntry&)> stored;  // applied to Record()
         unsigned help;
-        std::function<void(ServiceEntry&, RecordingUi&, RecordingDialogView&, int button)> run;
     } cases[] = {
-        {"protocol", kProtocolHelpContext,
-         [](ServiceEntry& s, RecordingUi& ui, RecordingDialogView& v, int button) {
-             s.MaxErrors = 0;
-             ProtocolDialog d(s, ui, {});
-             d.Open(v);
-             v.SelectItem(dlg::kProtoList, kProtoKermit);
-             d.SelectionChanged(v);
-             d.Command(v, dlg::kProtoKeepBackup);
-             v.texts[dlg::kProtoMaxErrors] = "20";
-             d.Command(v, dlg::kHelp);
-             d.Command(v, button);
-         }},
-        {"zmodem", kZmodemOptionsHelpContext,
-         [](ServiceEntry& s, RecordingUi&, RecordingDialogView& v, int button) {
-             ZmodemOptionsDialog d(s);
-             d.Open(v);
-             for (int box : {dlg::kZSkipExisting, dlg::kZCrashRecover, dlg::kZSegmented, dlg::kZEscapeControl})
-                 d.Command(v, box);
-             d.Command(v, dlg::kHelp);
-             d.Command(v, button);
-         }},
-        {"kermit", kKermitOptionsHelpContext,
-         [](ServiceEntry& s, RecordingUi& ui, RecordingDialogView& v, int button) {
-             s.KermitPacketSize = 0;
-             KermitOptionsDialog d(s, ui);
-             d.Open(v);
-             v.texts[dlg::kKermitPacketSize] = "300";
-             d.Command(v, dlg::kKermitEightBit);
-             d.Command(v, dlg::kHelp);
-             d.Command(v, button);
-         }},
-        {"ascii", kAsciiOptionsHelpContext,
-         [](ServiceEntry& s, RecordingUi& ui, RecordingDialogView& v, int button) {
-             AsciiOptionsDialog d(s, ui);
-             d.Open(v);
-             d.Command(v, dlg::kAsciiStripLf);
-             v.texts[dlg::kAsciiStartChar] = "X";
-             v.texts[dlg::kAsciiEndChar] = "";
-             v.texts[dlg::kAsciiLineDelay] = "7";
-             v.texts[dlg::kAsciiCharDelay] = "8";
-             d.Command(v, dlg::kHelp);
-             d.Command(v, button);
-         }},
+        {'P', {dlg::kProtoKeepBackup}, {}, [](ServiceEntry& s) { s.KeepBackup = 0, s.MaxErrors = 5; }, 150},
+        {'P', {}, {{dlg::kProtoMaxErrors, "9"}}, [](ServiceEntry& s) { s.MaxErrors = 9; }, 150},
+        {'K', {dlg::kKermitEightBit}, {},
+         [](ServiceEntry& s) { s.KermitEightBitPrefix = 1, s.KermitPacketSize = 1024; }, 480},
+        {'Z', {dlg::kZSkipExisting, dlg::kZCrashRecover, dlg::kZSegmented, dlg::kZEscapeControl}, {},
+         [](ServiceEntry& s) { s.ZSkipExisting = 0, s.ZCrashRecover = s.ZSegmented = s.ZEscapeControl = 1; }, 410},
+        {'Z', {dlg::kZCrashRecover, dlg::kZCrashRecover}, {}, [](ServiceEntry&) {}, 410},
+        {'A', {dlg::kAsciiStripLf}, {{dlg::kAsciiStartChar, "A"}, {dlg::kAsciiEndChar, ""}},
+         [](ServiceEntry& s) {
+             s.AsciiStripLf = 1;
+             std::memcpy(s.AsciiStartChar, "A\0", 2);
+             std::memcpy(s.AsciiEndChar, "\0\0", 2);
+         },
+         450},
+        {'A', {}, {{dlg::kAsciiStartChar, "^C"}, {dlg::kAsciiCharDelay, "7"}},
+         [](ServiceEntry& s) {
+             std::memcpy(s.AsciiStartChar, "^C", 2);
+             s.AsciiCharDelay = 7;
+         },
+         450},
     };
     for (const Case& c : cases) {
-        for (int button : {dlg::kCancel, dlg::kEscape}) {
-            ServiceEntry service = Record();
-            RecordingUi ui;
-            RecordingDialogView v;
-            c.run(service, ui, v, button);
+        for (int button : {dlg::kOk, dlg::kCancel, dlg::kEscape}) {
+            SCOPED_TRACE(std::string(1, c.dialog) + " button " + std::to_string(button));
+            Rig r(c.dialog);
+            for (int box : c.clicks) EXPECT_TRUE(r.press(box));
+            for (const auto& [control, text] : c.typed) r.view.texts[control] = text;
+            r.press(dlg::kHelp);
+            EXPECT_TRUE(SameRecord(Record(), r.service)) << "nothing before the button";
+            r.press(button);
             ServiceEntry expected = Record();
-            if (std::string(c.name) == "protocol") expected.MaxErrors = 0;
-            if (std::string(c.name) == "kermit") expected.KermitPacketSize = 0;
-            EXPECT_TRUE(v.closed) << c.name << " " << button;
-            EXPECT_EQ(0, v.result);
-            EXPECT_TRUE(SameRecord(expected, service)) << c.name << " " << button;
-            EXPECT_EQ(std::vector<unsigned>{c.help}, v.helpContexts) << c.name;
+            if (button == dlg::kOk) c.stored(expected);
+            EXPECT_TRUE(r.view.closed);
+            EXPECT_EQ(button == dlg::kOk ? 1 : 0, r.view.result);
+            EXPECT_TRUE(SameRecord(expected, r.service));
+            EXPECT_EQ(std::vector<unsigned>{c.help}, r.view.helpContexts);
         }
     }
+    // The character fields take at most two characters and show what they hold.
+    Rig ascii('A');
+    EXPECT_EQ(2, ascii.view.limits[dlg::kAsciiStartChar]);
+    EXPECT_EQ(2, ascii.view.limits[dlg::kAsciiEndChar]);
+    EXPECT_EQ("^Q", ascii.view.texts[dlg::kAsciiStartChar]);
+    Rig kermit('K');
+    EXPECT_EQ("1024", kermit.view.texts[dlg::kKermitPacketSize]);
 }
 
 // ---- Batch list ----
 
-TEST(BatchFilePathTest, DriveThenDirectoryUnlessRootThenName) {
+TEST(BatchListTest, PathIsDriveThenDirectoryUnlessRootThenName) {
     struct Case {
         const char* cwd;
         const char* name;
@@ -365,10 +216,9 @@ TEST(BatchFilePathTest, DriveThenDirectoryUnlessRootThenName) {
         {"C:\\", "A.TXT", "C:\\A.TXT"},
         {"C:", "A.TXT", "C:\\A.TXT"},
         {"C:\\DL", "A.TXT", "C:\\DL\\A.TXT"},
-        {"D:\\DL\\NEW", "long name.tar.gz", "D:\\DL\\NEW\\long name.tar.gz"},
-        {"D:\\DL\\NEW\\", "x", "D:\\DL\\NEW\\x"},
+        {"D:\\DL\\NEW\\", "long name.tar.gz", "D:\\DL\\NEW\\long name.tar.gz"},
         {"C:\\DL", "SUB\\A.TXT", "C:\\DL\\SUB\\A.TXT"},
-        {"\\\\server\\share\\dir", "f.bin", "\\\\server\\share\\dir\\f.bin"},
+        {"\\\\server\\share", "f.bin", "\\\\server\\share\\f.bin"},
     };
     for (const Case& c : cases) EXPECT_EQ(c.path, BatchFilePath(c.cwd, c.name)) << c.cwd << " + " << c.name;
 }
@@ -382,134 +232,96 @@ public:
     }
 };
 
-class BatchListTest : public ::testing::Test {
-protected:
-    BatchListDialog Make() {
-        return BatchListDialog(ui, {[this] {
-                                        if (chosen.empty()) return std::string();
-                                        std::string next = chosen.front();
-                                        chosen.erase(chosen.begin());
-                                        return next;
-                                    },
-                                    [this](const std::string& text) { widened.push_back(text); }});
-    }
+// Steps: "+path" adds (what the chooser answers; "+" is a cancelled choice),
+// "-" presses Delete, "@n" clicks entry n, "!n" sets the list box's capacity,
+// and a button id as text presses that button.
+struct BatchRig {
     RecordingUi ui;
     SmallListView view;
-    std::vector<std::string> chosen;  // what the chooser answers, "" for Cancel
     std::vector<std::string> widened;
+    BatchListDialog dialog{ui, {[this] { return chosen; }, [this](const std::string& t) { widened.push_back(t); }}};
+    std::string chosen;
+
+    explicit BatchRig(const std::vector<std::string>& steps) {
+        dialog.Open(view);
+        for (const std::string& step : steps) {
+            const std::string arg = step.substr(1);
+            switch (step[0]) {
+            case '+': chosen = arg, dialog.Command(view, dlg::kBatchAdd); break;
+            case '-': dialog.Command(view, dlg::kBatchDelete); break;
+            case '@': view.SelectItem(dlg::kBatchList, std::stoi(arg)); break;
+            case '!': view.capacity = std::stoi(arg); break;
+            default: dialog.Command(view, std::stoi(step)); break;
+            }
+        }
+    }
 };
 
-// Scripts of Add ("+path", "+" for a cancelled choice), Delete ("-") and a
-// selection click ("@n"), each followed by what the list shows.
-TEST_F(BatchListTest, AddAndDeleteKeepTheListTheSelectionAndTheDeleteButton) {
+TEST(BatchListTest, AddAndDeleteKeepTheListTheSelectionAndTheDeleteButton) {
     struct Case {
-        const char* name;
         std::vector<std::string> steps;
         std::vector<std::string> list;
         int selection;
         bool deleteEnabled;
-        int count;
+        int messages;
     } cases[] = {
-        {"nothing yet", {}, {}, -1, false, 0},
-        {"one added", {"+C:\\A"}, {"C:\\A"}, 0, true, 1},
-        {"chooser cancelled", {"+"}, {}, -1, false, 0},
-        {"three in order", {"+C:\\A", "+C:\\B", "+C:\\C"}, {"C:\\A", "C:\\B", "C:\\C"}, 0, true, 3},
-        {"the only entry deleted", {"+C:\\A", "-"}, {}, -1, false, 0},
-        {"the last one deleted", {"+C:\\A", "+C:\\B", "@1", "-"}, {"C:\\A"}, 0, true, 1},
-        {"the first one deleted", {"+C:\\A", "+C:\\B", "+C:\\C", "-"}, {"C:\\B", "C:\\C"}, 0, true, 2},
-        {"a middle one deleted", {"+C:\\A", "+C:\\B", "+C:\\C", "@1", "-"}, {"C:\\A", "C:\\C"}, 0, true, 2},
-        {"added after emptying", {"+C:\\A", "-", "+C:\\B"}, {"C:\\B"}, 0, true, 1},
-        {"the same file twice", {"+C:\\A", "+C:\\A"}, {"C:\\A", "C:\\A"}, 0, true, 2},
+        {{}, {}, -1, false, 0},
+        {{"+C:\\A"}, {"C:\\A"}, 0, true, 0},
+        {{"+"}, {}, -1, false, 0},
+        {{"+C:\\A", "+C:\\B", "+C:\\C"}, {"C:\\A", "C:\\B", "C:\\C"}, 0, true, 0},
+        {{"+C:\\A", "-"}, {}, -1, false, 0},
+        {{"+C:\\A", "+C:\\B", "@1", "-"}, {"C:\\A"}, 0, true, 0},
+        {{"+C:\\A", "+C:\\B", "+C:\\C", "-"}, {"C:\\B", "C:\\C"}, 0, true, 0},
+        {{"+C:\\A", "+C:\\B", "+C:\\C", "@1", "-"}, {"C:\\A", "C:\\C"}, 0, true, 0},
+        {{"+C:\\A", "-", "-", "+C:\\B"}, {"C:\\B"}, 0, true, 0},
+        {{"!1", "+C:\\A", "+C:\\B"}, {"C:\\A"}, 0, true, 1},
+        // An entry of the senders' list holds 260 bytes with the NUL.
+        {{"+C:\\" + std::string(257, 'x')}, {}, -1, false, 1},
+        {{"+C:\\" + std::string(256, 'y')}, {"C:\\" + std::string(256, 'y')}, 0, true, 0},
     };
     for (const Case& c : cases) {
-        SmallListView v;
-        chosen.clear();
-        BatchListDialog d = Make();
-        d.Open(v);
-        for (const std::string& step : c.steps) {
-            if (step[0] == '+') {
-                chosen.push_back(step.substr(1));
-                EXPECT_TRUE(d.Command(v, dlg::kBatchAdd));
-            } else if (step[0] == '-') {
-                EXPECT_TRUE(d.Command(v, dlg::kBatchDelete));
-            } else {
-                v.SelectItem(dlg::kBatchList, std::stoi(step.substr(1)));
-            }
+        SCOPED_TRACE(::testing::PrintToString(c.steps).substr(0, 80));
+        BatchRig r(c.steps);
+        EXPECT_EQ(c.list, r.view.items[dlg::kBatchList]);
+        EXPECT_EQ(c.selection, r.view.Selection(dlg::kBatchList));
+        EXPECT_EQ(c.deleteEnabled, r.view.IsEnabled(dlg::kBatchDelete));
+        EXPECT_EQ(static_cast<int>(c.list.size()), r.dialog.BatchCount());
+        // Every path taken, and only those, may widen the list.
+        if (std::find(c.steps.begin(), c.steps.end(), "-") == c.steps.end()) {
+            EXPECT_EQ(c.list, r.widened);
         }
-        EXPECT_EQ(c.list, v.items[dlg::kBatchList]) << c.name;
-        EXPECT_EQ(c.selection, v.Selection(dlg::kBatchList)) << c.name;
-        EXPECT_EQ(c.deleteEnabled, v.IsEnabled(dlg::kBatchDelete)) << c.name;
-        EXPECT_EQ(c.count, d.BatchCount()) << c.name;
-        EXPECT_TRUE(v.messages.empty()) << c.name;
-        EXPECT_FALSE(v.closed) << c.name;
+        ASSERT_EQ(static_cast<size_t>(c.messages), r.view.messages.size());
+        if (c.messages && c.list.size() == 1) {
+            EXPECT_EQ(str::kStrBatchListFull, r.view.messages[0].stringId);
+        }
+        EXPECT_FALSE(r.view.closed);
     }
 }
 
-TEST_F(BatchListTest, DoneReturnsTheCountWithThePathsAndCancelOrAnEmptyDoneReturnZero) {
+TEST(BatchListTest, DoneReturnsTheCountWithThePathsAndCancelOrAnEmptyDoneReturnZero) {
+    const std::string done = std::to_string(dlg::kBatchDone), cancel = std::to_string(dlg::kCancel),
+                      escape = std::to_string(dlg::kEscape);
     struct Case {
-        const char* name;
-        std::vector<std::string> added;
-        int deletes;
-        int button;
-        int result;
+        std::vector<std::string> steps;
+        std::vector<std::string> list;
     } cases[] = {
-        {"done with two", {"C:\\A.ZIP", "C:\\DL\\B.TXT"}, 0, dlg::kBatchDone, 2},
-        {"done with none", {}, 0, dlg::kBatchDone, 0},
-        {"done after deleting all", {"C:\\A.ZIP"}, 1, dlg::kBatchDone, 0},
-        {"cancel with two", {"C:\\A.ZIP", "C:\\B"}, 0, dlg::kCancel, 0},
-        {"escape with one", {"C:\\A.ZIP"}, 0, dlg::kEscape, 0},
+        {{"+C:\\A.ZIP", "+C:\\DL\\B.TXT", done}, {"C:\\A.ZIP", "C:\\DL\\B.TXT"}},
+        {{done}, {}},
+        {{"+C:\\A.ZIP", "-", done}, {}},
+        {{"+C:\\A.ZIP", "+C:\\B", cancel}, {}},
+        {{"+C:\\A.ZIP", escape}, {}},
     };
     for (const Case& c : cases) {
-        SmallListView v;
-        chosen = c.added;
-        BatchListDialog d = Make();
-        d.Open(v);
-        for (size_t i = 0; i < c.added.size(); ++i) d.Command(v, dlg::kBatchAdd);
-        for (int i = 0; i < c.deletes; ++i) d.Command(v, dlg::kBatchDelete);
-        d.Command(v, c.button);
-        EXPECT_TRUE(v.closed) << c.name;
-        EXPECT_EQ(c.result, v.result) << c.name;
-        EXPECT_EQ(c.result, d.BatchCount()) << c.name;
-        EXPECT_EQ(c.result > 0 ? c.added : std::vector<std::string>{}, d.BatchList()) << c.name;
+        SCOPED_TRACE(::testing::PrintToString(c.steps));
+        BatchRig r(c.steps);
+        EXPECT_TRUE(r.view.closed);
+        EXPECT_EQ(static_cast<int>(c.list.size()), r.view.result);
+        EXPECT_EQ(static_cast<int>(c.list.size()), r.dialog.BatchCount());
+        EXPECT_EQ(c.list, r.dialog.BatchList());
     }
-}
-
-TEST_F(BatchListTest, AFullListBoxOrAnOverlongPathIsRefusedAndTheListStaysUsable) {
-    view.capacity = 2;
-    chosen = {"C:\\A", "C:\\B", "C:\\C", "C:\\" + std::string(kBatchPathSize - 3, 'x'),
-              "C:\\" + std::string(kBatchPathSize - 4, 'y')};
-    BatchListDialog d = Make();
-    d.Open(view);
-    d.Command(view, dlg::kBatchAdd);
-    d.Command(view, dlg::kBatchAdd);
-    d.Command(view, dlg::kBatchAdd);
-    ASSERT_EQ(1u, view.messages.size());
-    EXPECT_EQ(str::kStrBatchListFull, view.messages[0].stringId);
-    EXPECT_EQ(2, d.BatchCount());
-
-    view.capacity = 10;
-    d.Command(view, dlg::kBatchAdd);  // 260 bytes: no room for the NUL
-    ASSERT_EQ(2u, view.messages.size());
-    EXPECT_NE(std::string::npos, view.messages[1].extra.find("xxx"));
-    d.Command(view, dlg::kBatchAdd);  // 259 bytes fit
-    EXPECT_EQ(2u, view.messages.size());
-    EXPECT_EQ(3, d.BatchCount());
-
-    // Every accepted path, and only those, may widen the list box.
-    EXPECT_EQ(3u, widened.size());
-    EXPECT_EQ(chosen.size(), 0u);
-    d.Command(view, dlg::kBatchDone);
-    EXPECT_EQ(3, view.result);
-    EXPECT_EQ(static_cast<size_t>(kBatchPathSize - 1), d.BatchList()[2].size());
-}
-
-TEST_F(BatchListTest, HelpOpensContext350AndUnknownButtonsAreNotTaken) {
-    BatchListDialog d = Make();
-    d.Open(view);
-    EXPECT_TRUE(d.Command(view, dlg::kHelp));
-    EXPECT_FALSE(d.Command(view, 4242));
-    EXPECT_EQ(std::vector<unsigned>{350}, view.helpContexts);
-    EXPECT_FALSE(view.closed);
+    BatchRig help({std::to_string(dlg::kHelp)});
+    EXPECT_EQ(std::vector<unsigned>{350}, help.view.helpContexts);
+    EXPECT_FALSE(help.dialog.Command(help.view, 4242));
 }
 
 }  // namespace
