@@ -100,6 +100,8 @@ def main(argv=None):
     opts = p.parse_args(argv)
     if opts.xfer and not os.access(opts.xfer, os.X_OK):
         p.error("no program %s" % opts.xfer)
+    if opts.xfer:
+        opts.xfer = os.path.abspath(opts.xfer)
     missing = [t for t in ("sx", "rx", "sb", "rb", "sz", "rz") if not shutil.which(t)]
     if missing:
         p.error("lrzsz is missing (%s)" % ", ".join(missing))

@@ -111,7 +111,7 @@ def run_case(case, opts, data_path, data):
         ends.append(side_command(program, role, case.protocol, opts.xfer, data_path, recv_dir, recv_file))
     report_path = os.path.join(work, "line.json")
     args = [sys.executable, LINESIM, "--quiet", "--report", report_path,
-            "--error-rate", repr(opts.error_rate), "--seed", "noise-%s" % case.seed,
+            "--error-rate", repr(opts.error_rate), "--seed", "noise-%s-%s-%s" % (case.seed, case.protocol, case.direction),
             "--timeout", str(opts.timeout), "--grace", str(opts.grace), "--tally", "15"]
     for name, (kind, cmd) in zip(("a", "b"), ends):
         args += ["--%s" % name if kind == "pty" else "--%s-pipe" % name, cmd]
@@ -177,6 +177,8 @@ def main(argv=None):
     p.add_argument("--size", type=int, default=1000000, help="file size in bytes (default 1000000)")
     p.add_argument("--error-rate", type=float, default=1e-4)
     p.add_argument("--protocols", default=",".join(PROTOCOLS))
+    p.add_argument("--directions", default="",
+                   help="only these, e.g. lrzsz->palvex (default: both ways)")
     p.add_argument("--jobs", type=int, default=2, help="transfers at the same time (default 2)")
     p.add_argument("--timeout", type=float, default=900.0, help="longest transfer, seconds")
     p.add_argument("--grace", type=float, default=180.0,
@@ -193,6 +195,8 @@ def main(argv=None):
             return 77
     if opts.xfer and not os.access(opts.xfer, os.X_OK):
         p.error("no program %s" % opts.xfer)
+    if opts.xfer:
+        opts.xfer = os.path.abspath(opts.xfer)
     protocols = [x for x in opts.protocols.split(",") if x]
     for x in protocols:
         if x not in PROTOCOLS:
@@ -210,6 +214,13 @@ def main(argv=None):
         f.write(data)
 
     pairs = [("palvex", "lrzsz"), ("lrzsz", "palvex")] if opts.xfer else [("lrzsz", "lrzsz")]
+    if opts.directions:
+        wanted = [tuple(d.split("->")) for d in opts.directions.split(",") if d]
+        unknown = [d for d in wanted if d not in pairs]
+        if unknown:
+            p.error("no direction %s here (%s)" % ("->".join(unknown[0]),
+                                                   ", ".join("->".join(d) for d in pairs)))
+        pairs = wanted
     cases = [Case(seed, proto, s, r)
              for seed in range(opts.first_seed, opts.first_seed + opts.seeds)
              for proto in protocols for s, r in pairs]

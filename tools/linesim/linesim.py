@@ -274,11 +274,6 @@ class Endpoint:
                 self.status = status
                 self.exited_at = now
 
-    @property
-    def finished(self):
-        """A command that exited and whose last output was taken."""
-        return self.is_command and self.exited_at is not None and self.read_eof
-
     def terminate(self, sig=signal.SIGTERM):
         if self.proc is None or self.exited_at is not None:
             return
@@ -296,7 +291,7 @@ class Endpoint:
                 os.close(fd)
             except OSError:
                 pass
-        if self.kind == "pipe":
+        if self.kind == "pipe" and self.proc is not None:
             for f in (self.proc.stdin, self.proc.stdout):
                 try:
                     f.close()
@@ -676,17 +671,12 @@ class Line:
         }
 
 
-def status_text(end):
-    if not end["kind"] or "status" not in end:
-        return "%s (link)" % end.get("link")
-    status = end["status"]
+def status_text(status):
     if status is None:
         return "still running"
     if status < 0:
-        text = "killed by signal %d" % -status
-    else:
-        text = "exited %d" % status
-    return text
+        return "killed by signal %d" % -status
+    return "exited %d" % status
 
 
 def summary(report):
@@ -696,7 +686,7 @@ def summary(report):
         if end["kind"] == "link":
             lines.append("linesim: %s is the link %s" % (name, end["link"]))
         else:
-            lines.append("linesim: %s %s: %s" % (name, status_text(end), end["command"]))
+            lines.append("linesim: %s %s: %s" % (name, status_text(end["status"]), end["command"]))
     for key, label in (("a_to_b", "a->b"), ("b_to_a", "b->a")):
         d = report[key]
         lines.append("linesim: %s %d bytes read, %d delivered, %d flipped, %d dropped"
