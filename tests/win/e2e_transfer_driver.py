@@ -1,0 +1,176 @@
+#!/usr/bin/env python3
+"""End to end for file transfers: palvex32's status dialog on COM1 against
+lrzsz on the other end of a pty.
+
+This driver writes the files to move into the exchange folder, holds the pty
+behind COM1 and runs e2e_transfer_test.exe in a Wine desktop on a private
+Xvfb. The program drops marker files when a peer is to start:
+
+  a-start      sx -q a.bin answers the program's XMODEM/CRC receive
+  b-start      rb -vv in rb/ takes the program's YMODEM batch of b-one.dat and
+               b-two.txt
+  shot-please  the screenshot e2e-transfer.png is taken, then shot-done
+  c-start      the program receives and cancels; this side reads the line and
+               writes cans-seen once three CAN bytes have come after the "C"
+
+Afterwards it checks the exit codes of sx and rb, the files rb wrote and the
+bytes of the cancel. The program's GoogleTest report (result.xml) and these
+checks decide the outcome.
+"""
+
+import os
+import random
+import select
+import subprocess
+import sys
+import threading
+import time
+
+import e2e_support as e2e
+from e2e_support import RUN_TIMEOUT
+from e2e_terminal_driver import start_xvfb
+
+CAN3 = b"\x18" * 3
+
+
+def write_files(exchange):
+    """The files to move: random bytes that do not fill a last block, and text.
+    Small: the program writes a byte at a time, and rb gives a block up when
+    its bytes stop for about a second, which a loaded machine can cause."""
+    rng = random.Random(1987)
+    files = {
+        "a.bin": bytes(rng.randrange(256) for _ in range(3000)),
+        "b-one.dat": bytes(rng.randrange(256) for _ in range(1500)),
+        "b-two.txt": b"".join(b"line %05d of the second file\r\n" % i for i in range(100)),
+    }
+    for name, data in files.items():
+        with open(os.path.join(exchange, name), "wb") as f:
+            f.write(data)
+    return files
+
+
+class Peer:
+    """Starts the peers as the program's markers appear, in any order; a
+    peer still running when the next marker comes is stopped."""
+
+    def __init__(self, master, exchange, display):
+        self.master, self.exchange, self.display = master, exchange, display
+        self.handled, self.results, self.errors = set(), {}, []
+        self.process, self.process_name = None, None
+        self.listening, self.heard = False, b""
+        self.stop = threading.Event()
+
+    def path(self, name):
+        return os.path.join(self.exchange, name)
+
+    def start(self, name, argv, cwd):
+        self.finish_process()
+        self.process_name = name
+        with open(self.path(name + ".log"), "wb") as log:
+            self.process = subprocess.Popen(argv, cwd=cwd, stdin=self.master, stdout=self.master, stderr=log)
+
+    def finish_process(self, kill=True):
+        if not self.process:
+            return
+        if kill and self.process.poll() is None:
+            self.process.kill()
+            self.errors.append(f"{self.process_name} had not finished when it was stopped")
+        self.results[self.process_name] = self.process.wait()
+        self.process = None
+
+    def on_marker(self, name):
+        if name == "a-start":
+            self.start("sx", ["sx", "-q", "a.bin"], self.exchange)
+        elif name == "b-start":
+            rb_dir = self.path("rb")
+            os.makedirs(rb_dir, exist_ok=True)
+            self.start("rb", ["rb", "-vv"], rb_dir)
+        elif name == "shot-please":
+            shot = self.path("e2e-transfer.png")
+            subprocess.run(["import", "-window", "root", shot], check=False,
+                           env=dict(os.environ, DISPLAY=self.display))
+            open(self.path("shot-done"), "w").close()
+        elif name == "c-start":
+            self.finish_process()
+            self.listening, self.heard = True, b""
+
+    def run(self):
+        markers = ["a-start", "b-start", "shot-please", "c-start"]
+        try:
+            while not self.stop.is_set():
+                for name in markers:
+                    if name not in self.handled and os.path.exists(self.path(name)):
+                        self.handled.add(name)
+                        self.on_marker(name)
+                if self.process and self.process.poll() is not None:
+                    self.finish_process(kill=False)
+                if self.listening:
+                    if select.select([self.master], [], [], 0.05)[0]:
+                        self.heard += os.read(self.master, 4096)
+                    start = self.heard.find(b"C")
+                    if start >= 0 and CAN3 in self.heard[start:] and not os.path.exists(self.path("cans-seen")):
+                        open(self.path("cans-seen"), "w").close()
+                else:
+                    time.sleep(0.05)
+        except Exception as exc:  # reported by the main thread
+            self.errors.append(f"peer failed: {exc!r}")
+        finally:
+            self.finish_process()
+
+
+def checks(peer, files, exchange, run):
+    problems = list(peer.errors)
+    if "XmodemCrcReceiveFromSx" in run and peer.results.get("sx") != 0:
+        problems.append(f"sx ended with {peer.results.get('sx')}")
+    if "YmodemBatchSendOfTwoFilesToRb" in run:
+        if peer.results.get("rb") != 0:
+            problems.append(f"rb ended with {peer.results.get('rb')}")
+        for name in ("b-one.dat", "b-two.txt"):
+            try:
+                with open(os.path.join(exchange, "rb", name), "rb") as f:
+                    got = f.read()
+            except OSError as exc:
+                problems.append(f"rb left no {name} ({exc})")
+                continue
+            if got != files[name]:
+                problems.append(f"{name} arrived with {len(got)} bytes, {len(files[name])} sent, and differs")
+    if "CancelWhileAnXmodemReceiveWaits" in run:
+        heard = peer.heard
+        start = heard.find(b"C")
+        if start < 0 or not heard[start:].endswith(CAN3):
+            problems.append(f"the cancelled receive sent {heard!r}, not C and then three CAN")
+    return problems
+
+
+def main():
+    args, gtest_args = e2e.parser_for(__doc__, "e2e_transfer_test.exe",
+                                      "exchange folder, screenshot included").parse_known_args()
+    build_dir, exchange = e2e.fresh_exchange(args)
+    files = write_files(exchange)
+    master = e2e.pty_on_com1(args, build_dir)
+
+    xvfb, display = start_xvfb()
+    peer = Peer(master, exchange, display)
+    thread = threading.Thread(target=peer.run, daemon=True)
+    thread.start()
+    report = os.path.join(exchange, "result.xml")
+    started = time.monotonic()
+    error = e2e.run_program(args, build_dir, exchange, report, gtest_args, display=display,
+                            desktop="palvexxfer,1024x768")
+    elapsed = time.monotonic() - started
+    peer.stop.set()
+    thread.join(10)
+    xvfb.terminate()
+    xvfb.wait()
+
+    run, failures = e2e.report_cases(report)
+    problems = failures + ([error] if error else []) + checks(peer, files, exchange, run)
+    shot = os.path.join(exchange, "e2e-transfer.png")
+    if "YmodemBatchSendOfTwoFilesToRb" in run and not os.path.exists(shot):
+        problems.append("no screenshot was taken")
+    return e2e.finish("e2e_transfer_driver", problems,
+                      f"{len(run)} cases passed in {elapsed:.0f} s; screenshot in {shot}")
+
+
+if __name__ == "__main__":
+    sys.exit(main())
