@@ -334,8 +334,9 @@ TEST_F(TransferWindowTest, AnXmodemReceiveThroughTheDialogEndsDoneWithTheFile) {
     CloseAndExpectTheMainWindowBack();
 }
 
-// The send side's first press says "User abort" and drops both queues; the
-// Minimize button iconises the dialog.
+// The send side's first press (here Escape, which the dialog manager reports
+// as IDCANCEL) says "User abort" and drops both queues; the Minimize button
+// iconises the dialog.
 TEST_F(TransferWindowTest, SendCancelSaysUserAbortAndMinimizeIconises) {
     Connect(kProtoXmodemCrc);
     SendMessageA(window_, WM_COMMAND, kCmdSend, 0);
@@ -344,13 +345,41 @@ TEST_F(TransferWindowTest, SendCancelSaysUserAbortAndMinimizeIconises) {
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(dlg::kXfrMinimize, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, dlg::kXfrMinimize)));
     EXPECT_TRUE(IsIconic(dialog));
-    Press();
+    SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     EXPECT_EQ("User abort", Field(dialog, dlg::kXfrError));
     EXPECT_EQ(2u, device_.purges.size()) << "receive, then transmit";
     RunWaiting();
     EXPECT_EQ("Error", Field(dialog, dlg::kXfrStatus));
     EXPECT_EQ("", device_.WrittenText()) << "nothing was sent";
     CloseAndExpectTheMainWindowBack();
+}
+
+// The line drops while the receive waits: the loop ends with "Lost
+// Connection", the session hangs up at once and the dialog stays until OK.
+TEST_F(TransferWindowTest, CarrierLossEndsTheReceiveAndHangsUp) {
+    Connect(kProtoYmodemBatch);
+    SendMessageA(window_, WM_COMMAND, kCmdReceive, 0);
+    HWND dialog = Dialog();
+    ASSERT_NE(nullptr, dialog);
+    InsideLoop inside;
+    inside.Post([this] {
+        app_->port.CarrierSeen = 1;
+        device_.SetCarrier(false);
+        device_.QueueInput("x");  // the loop looks at the line when bytes come
+    });
+    RunWaiting();
+
+    EXPECT_EQ("Transfer terminated", Field(dialog, dlg::kXfrStatus));
+    EXPECT_EQ("Lost Connection", Field(dialog, dlg::kXfrError));
+    EXPECT_EQ("OK", Field(dialog, dlg::kXfrButton));
+    EXPECT_EQ(0, app_->port.PortOpen) << "hung up at once";
+    EXPECT_EQ(0, app_->pump.TransferActive);
+    EXPECT_TRUE(IsWindow(dialog));
+    Press();
+    RunWaiting();
+    EXPECT_EQ(nullptr, app_->pump.SessionDialog);
+    EXPECT_FALSE(IsWindow(dialog));
+    EXPECT_TRUE(IsWindowEnabled(window_));
 }
 
 // The bar: blue from the left over percent of its width, the DC's own brush
