@@ -486,6 +486,37 @@ TEST_F(TransferWindowTest, TheViewerLinkAttachesNotifiesAndCloses) {
     CloseAndExpectTheMainWindowBack();
 }
 
+// Leaving the save choice or the batch list empty ends the transfer before
+// anything is sent, and the dialog closes by itself.
+TEST_F(TransferWindowTest, NoFileChosenClosesTheDialogByItself) {
+    struct Case {
+        int command;
+        int protocol;
+        const char* chooser;
+        int messages;  // "File open error" shown
+    };
+    for (const Case& c : {Case{kCmdReceive, kProtoXmodem1k, "Save File", 1},
+                          Case{kCmdSend, kProtoYmodemBatch, "Batch List", 0}}) {
+        SCOPED_TRACE(c.chooser);
+        Connect(c.protocol);
+        int restarts = 0;
+        {
+            DialogScript script({{"bordlg_gray", c.chooser, [](HWND d) { Click(d, dlg::kCancel); }}});
+            SendMessageA(window_, WM_COMMAND, c.command, 0);
+            restarts = RunWaiting();
+        }
+        EXPECT_EQ(1, restarts);
+        EXPECT_EQ(nullptr, app_->pump.SessionDialog);
+        EXPECT_TRUE(IsWindowEnabled(window_));
+        EXPECT_EQ(0, app_->pump.TransferActive);
+        EXPECT_EQ(0, app_->transfer.TransferCancelled);
+        EXPECT_EQ(c.messages, CountMessages(str::kStrFileOpenError));
+        EXPECT_EQ("", device_.WrittenText()) << "no start byte, no CAN";
+        ui_.messages.clear();
+        Close();
+    }
+}
+
 // Receive and Send need the line and the session dialog's slot.
 TEST_F(TransferWindowTest, TheCommandsOpenNothingOfflineOrOverAnotherSessionDialog) {
     struct Case {
