@@ -1,0 +1,101 @@
+// A line made of descriptors the process already holds: standard input and
+// output when the program runs under another one (like sz and rz under a
+// terminal or a socat bridge), or one descriptor for both ways. Reads never
+// wait; writes keep trying for a while when the far end is slow; the state
+// calls are accepted and do nothing, since whoever set up the descriptors set
+// up the line. The far end closing its side is reported as a carrier loss.
+//
+// Small writes are gathered, as a serial driver's transmit queue gathers
+// them, and go out when enough are together, before every read, on Flush and
+// on Close. The protocols write a byte at a time; one system call per byte
+// would wake the far end once per byte. What waits here counts in the
+// transmit queue that ClearError reports.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <vector>
+
+#include "comm/port_backend.h"
+
+namespace palvex {
+
+// True when `fd` reports a hang-up or an error and has nothing left to read:
+// the other end of the pipe, pty or socket is closed for good.
+bool DescriptorHungUp(int fd);
+
+// Waits up to `milliseconds` until `fd` has something to read or hung up.
+bool WaitDescriptorReadable(int fd, int milliseconds);
+
+class FdPort : public PortBackend {
+public:
+    // The descriptors are not owned: Close gives them back with the flags
+    // they had and leaves them open. The same descriptor may be given twice.
+    FdPort(int readFd, int writeFd) : readFd_(readFd), writeFd_(writeFd) {}
+    ~FdPort() override;
+    FdPort(const FdPort&) = delete;
+    FdPort& operator=(const FdPort&) = delete;
+
+    // How long a write keeps trying when the far end takes no more bytes
+    // before it returns the count written so far.
+    void SetWriteStallLimit(int milliseconds) { writeStallLimitMs_ = milliseconds; }
+
+    int ReadDescriptor() const { return readFd_; }
+    int WriteDescriptor() const { return writeFd_; }
+    // The far end is gone: end of input, a hang-up, or a write nobody reads.
+    bool LineGone();
+    // Sends what was gathered, as far as the far end takes it now.
+    void Flush() { Drain(false); }
+    // Bytes gathered and not yet handed to the descriptor.
+    int Pending() const { return static_cast<int>(pending_.size()); }
+
+    // The device name is ignored: the line is the descriptors.
+    bool Open(const char* deviceName) override;
+    bool IsOpen() const override { return open_; }
+    bool SetupQueues(uint32_t receiveQueue, uint32_t transmitQueue) override;
+    bool QueryProperties() override;
+    bool GetState(Dcb& dcb) override;
+    bool SetState(const Dcb& dcb) override;
+    bool SetTimeouts(const CommTimeouts& timeouts) override;
+    int Read(uint8_t* buffer, int count) override;
+    int Write(const uint8_t* buffer, int count) override;
+    bool ClearError(uint32_t& errors, ComStat& status) override;
+    // CTS and DSR always; carrier (RLSD) until the far end is gone.
+    bool GetModemStatus(uint32_t& status) override;
+    bool EscapeFunction(uint32_t function) override;
+    bool SetBreak() override;
+    bool ClearBreak() override;
+    bool Purge(uint32_t flags) override;
+    bool SetMask(uint32_t mask) override;
+    void Close() override;
+
+    // Writes gathered up to this many bytes; a larger write goes at once.
+    static constexpr int kGatherLimit = 240;
+
+private:
+    // Looks for a hang-up at most every few milliseconds unless `now`; the
+    // protocols poll the line once per byte.
+    void CheckHangUp(bool now);
+    // Hands the gathered bytes over; waiting up to the stall limit when
+    // `wait` is set. True when none are left.
+    bool Drain(bool wait);
+    // The write loop: keeps trying up to the stall limit. The count written.
+    int WriteNow(const uint8_t* buffer, int count);
+
+    int readFd_;
+    int writeFd_;
+    bool open_ = false;
+    bool gone_ = false;
+    bool hangUpSeen_ = false;
+    std::chrono::steady_clock::time_point hangUpSince_{};
+    std::chrono::steady_clock::time_point nextCheck_{};
+    bool readIsTty_ = false;
+    bool writeIsTty_ = false;
+    int readFlags_ = 0;
+    int writeFlags_ = 0;
+    std::vector<uint8_t> pending_;
+    Dcb state_{};
+    int writeStallLimitMs_ = 30000;
+};
+
+}  // namespace palvex

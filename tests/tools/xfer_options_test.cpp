@@ -1,0 +1,245 @@
+// palvex-xfer's command line and the checks of the files it names.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "phonebook/service_entry.h"
+#include "xfer_options.h"
+
+namespace palvex::xfer {
+namespace {
+
+bool Parse(std::vector<std::string> words, Options& options, std::string& error) {
+    std::vector<const char*> argv{"palvex-xfer"};
+    for (const std::string& w : words) argv.push_back(w.c_str());
+    return ParseOptions(static_cast<int>(argv.size()), argv.data(), options, error);
+}
+
+struct GoodLine {
+    std::vector<std::string> words;
+    Direction direction;
+    int protocol;
+    std::string dir;
+    std::string line;
+    uint32_t speed;
+    int maxErrors;
+    bool keepBackup;
+    std::vector<std::string> files;
+};
+
+TEST(XferOptionsTest, AcceptedLinesGiveTheirSettings) {
+    const GoodLine rows[] = {
+        {{"receive", "--protocol", "xmodem", "out.bin"},
+         Direction::kReceive, kProtoXmodemChecksum, ".", "", 115200, 5, false, {"out.bin"}},
+        {{"send", "--protocol", "ymodem-g", "--line", "/dev/ttyS0", "--speed", "9600", "a", "b"},
+         Direction::kSend, kProtoYmodemG, ".", "/dev/ttyS0", 9600, 5, false, {"a", "b"}},
+        // Options may come before the direction and between the files.
+        {{"--protocol", "ymodem", "--dir", "/tmp", "receive", "--keep-backup", "--max-errors", "12"},
+         Direction::kReceive, kProtoYmodemBatch, "/tmp", "", 115200, 12, true, {}},
+        {{"send", "a", "--protocol", "xmodem-1k"},
+         Direction::kSend, kProtoXmodem1k, ".", "", 115200, 5, false, {"a"}},
+        // After "--" even a name that looks like an option is a file.
+        {{"send", "--protocol", "xmodem-crc", "--", "--odd-name"},
+         Direction::kSend, kProtoXmodemCrc, ".", "", 115200, 5, false, {"--odd-name"}},
+        // The protocols not built yet still parse: they are refused later
+        // with their own message.
+        {{"receive", "--protocol", "zmodem"}, Direction::kReceive, kProtoZmodem, ".", "", 115200, 5, false, {}},
+        {{"send", "--protocol", "ascii", "-"}, Direction::kSend, kProtoAscii, ".", "", 115200, 5, false, {"-"}},
+        {{"send", "--protocol", "kermit", "--speed", "50", "--max-errors", "32767", "x"},
+         Direction::kSend, kProtoKermit, ".", "", 50, 32767, false, {"x"}},
+    };
+    for (const GoodLine& row : rows) {
+        Options o;
+        std::string error;
+        ASSERT_TRUE(Parse(row.words, o, error)) << row.words[0] << " " << row.words[1] << ": " << error;
+        EXPECT_EQ(o.direction, row.direction) << row.words[1];
+        EXPECT_EQ(o.protocol, row.protocol) << row.words[1];
+        EXPECT_EQ(o.dir, row.dir) << row.words[1];
+        EXPECT_EQ(o.line, row.line) << row.words[1];
+        EXPECT_EQ(o.speed, row.speed) << row.words[1];
+        EXPECT_EQ(o.maxErrors, row.maxErrors) << row.words[1];
+        EXPECT_EQ(o.keepBackup, row.keepBackup) << row.words[1];
+        EXPECT_EQ(o.files, row.files) << row.words[1];
+        EXPECT_FALSE(o.help);
+    }
+}
+
+TEST(XferOptionsTest, RefusedLinesSayWhy) {
+    const std::string longDir(1028, 'd');
+    const struct {
+        std::vector<std::string> words;
+        const char* says;
+    } rows[] = {
+        {{}, "send' or 'receive"},
+        {{"--protocol", "xmodem"}, "send' or 'receive"},
+        {{"fetch", "--protocol", "xmodem"}, "'fetch'"},
+        {{"send", "file"}, "--protocol is required"},
+        {{"send", "--protocol"}, "--protocol needs a name"},
+        {{"send", "--protocol", "xmodem-2k", "f"}, "unknown protocol 'xmodem-2k'"},
+        {{"send", "--protocol", "XMODEM", "f"}, "unknown protocol"},
+        {{"send", "--protocol", "xmodem", "--verbose", "f"}, "unknown option '--verbose'"},
+        {{"receive", "--protocol", "ymodem", "--dir"}, "--dir needs a directory"},
+        {{"receive", "--protocol", "ymodem", "--dir", ""}, "--dir needs a directory"},
+        {{"receive", "--protocol", "ymodem", "--dir", longDir}, "longer than 1027"},
+        {{"send", "--protocol", "xmodem", "--line"}, "--line needs a device"},
+        {{"send", "--protocol", "xmodem", "--speed", "fast", "f"}, "--speed takes"},
+        {{"send", "--protocol", "xmodem", "--speed", "49", "f"}, "--speed takes"},
+        {{"send", "--protocol", "xmodem", "--speed", "9600x", "f"}, "--speed takes"},
+        {{"send", "--protocol", "xmodem", "--max-errors", "0", "f"}, "--max-errors takes"},
+        {{"send", "--protocol", "xmodem", "--max-errors", "32768", "f"}, "--max-errors takes"},
+        {{"send", "--protocol", "xmodem", "--max-errors", "-3", "f"}, "--max-errors takes"},
+        {{"send", "--protocol", "xmodem", "--max-errors"}, "--max-errors takes"},
+        {{"send", "--protocol", "xmodem", ""}, "empty file name"},
+    };
+    for (const auto& row : rows) {
+        Options o;
+        std::string error;
+        std::string line;
+        for (const std::string& w : row.words) line += w.substr(0, 20) + " ";
+        EXPECT_FALSE(Parse(row.words, o, error)) << line;
+        EXPECT_NE(error.find(row.says), std::string::npos) << line << "-> " << error;
+    }
+}
+
+TEST(XferOptionsTest, HelpWinsOverEverythingElse) {
+    for (const std::vector<std::string>& words :
+         {std::vector<std::string>{"--help"}, {"-h"}, {"send", "--protocol", "nonsense", "--help"}}) {
+        Options o;
+        std::string error;
+        // "nonsense" is refused before --help is reached; the others help.
+        const bool ok = Parse(words, o, error);
+        if (words.size() == 1) {
+            EXPECT_TRUE(ok);
+            EXPECT_TRUE(o.help);
+        } else {
+            EXPECT_FALSE(ok);
+        }
+    }
+}
+
+TEST(XferOptionsTest, ProtocolNamesRoundTripAndOnlyTheBlockProtocolsRun) {
+    const struct {
+        const char* name;
+        int protocol;
+        bool available;
+        bool single;
+    } rows[] = {
+        {"ascii", kProtoAscii, false, true},         {"xmodem", kProtoXmodemChecksum, true, true},
+        {"xmodem-crc", kProtoXmodemCrc, true, true}, {"xmodem-1k", kProtoXmodem1k, true, true},
+        {"ymodem", kProtoYmodemBatch, true, false},  {"ymodem-g", kProtoYmodemG, true, false},
+        {"zmodem", kProtoZmodem, false, false},      {"kermit", kProtoKermit, false, false},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(ProtocolFromName(row.name), row.protocol) << row.name;
+        EXPECT_STREQ(ProtocolCliName(row.protocol), row.name);
+        EXPECT_EQ(ProtocolAvailable(row.protocol), row.available) << row.name;
+        EXPECT_EQ(SingleFileProtocol(row.protocol), row.single) << row.name;
+    }
+    EXPECT_EQ(ProtocolFromName(""), -1);
+    EXPECT_FALSE(ProtocolAvailable(8));
+    EXPECT_FALSE(ProtocolAvailable(-1));
+}
+
+struct FilesFixture : ::testing::Test {
+    std::filesystem::path dir;
+    void SetUp() override {
+        char tmpl[] = "/tmp/xfer-options-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        dir = tmpl;
+        Write("data.bin", "hello");
+        Write("empty.bin", "");
+        std::filesystem::create_directory(dir / "sub");
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+    void Write(const char* name, const std::string& bytes) {
+        std::ofstream(dir / name, std::ios::binary) << bytes;
+    }
+    std::string P(const char* name) const { return (dir / name).string(); }
+};
+
+TEST_F(FilesFixture, FilesAreCheckedBeforeTheLineIsTouched) {
+    const std::string missing = P("missing.bin");
+    const struct {
+        Direction direction;
+        int protocol;
+        std::vector<std::string> files;
+        std::string downloadDir;
+        int status;
+        const char* says;
+    } rows[] = {
+        {Direction::kReceive, kProtoXmodemCrc, {P("new.bin")}, ".", kExitComplete, ""},
+        {Direction::kReceive, kProtoXmodemCrc, {}, ".", kExitUsage, "exactly one FILE"},
+        {Direction::kReceive, kProtoXmodem1k, {P("a"), P("b")}, ".", kExitUsage, "exactly one FILE"},
+        {Direction::kReceive, kProtoXmodemChecksum, {P("nodir/new.bin")}, ".", kExitUsage, "no directory"},
+        {Direction::kReceive, kProtoYmodemBatch, {}, P("sub"), kExitComplete, ""},
+        {Direction::kReceive, kProtoYmodemG, {}, P("nodir"), kExitUsage, "no directory"},
+        {Direction::kReceive, kProtoYmodemBatch, {}, P("data.bin"), kExitUsage, "no directory"},
+        {Direction::kReceive, kProtoYmodemBatch, {P("x")}, ".", kExitUsage, "takes the names from the sender"},
+        {Direction::kSend, kProtoXmodemCrc, {P("data.bin")}, ".", kExitComplete, ""},
+        {Direction::kSend, kProtoXmodemCrc, {}, ".", kExitUsage, "exactly one FILE"},
+        {Direction::kSend, kProtoXmodem1k, {P("data.bin"), P("data.bin")}, ".", kExitUsage, "exactly one FILE"},
+        {Direction::kSend, kProtoXmodemChecksum, {P("empty.bin")}, ".", kExitFailed, "cannot send a zero-length file"},
+        {Direction::kSend, kProtoXmodemCrc, {missing}, ".", kExitFailed, "No such file"},
+        {Direction::kSend, kProtoXmodemCrc, {P("sub")}, ".", kExitFailed, "not a regular file"},
+        {Direction::kSend, kProtoYmodemBatch, {}, ".", kExitUsage, "needs the FILES"},
+        // An empty file in a batch goes to the sender, which skips it.
+        {Direction::kSend, kProtoYmodemBatch, {P("data.bin"), P("empty.bin")}, ".", kExitComplete, ""},
+        {Direction::kSend, kProtoYmodemG, {P("data.bin"), missing}, ".", kExitFailed, "missing.bin"},
+    };
+    for (const auto& row : rows) {
+        Options o;
+        o.direction = row.direction;
+        o.protocol = row.protocol;
+        o.files = row.files;
+        o.dir = row.downloadDir;
+        std::string error;
+        const int status = CheckFiles(o, error);
+        const std::string what = std::string(ProtocolCliName(row.protocol)) +
+                                 (row.direction == Direction::kSend ? " send " : " receive ") +
+                                 (row.files.empty() ? std::string("-") : row.files[0]);
+        EXPECT_EQ(status, row.status) << what << ": " << error;
+        if (row.status != kExitComplete) {
+            EXPECT_NE(error.find(row.says), std::string::npos) << what << ": " << error;
+        }
+    }
+}
+
+TEST_F(FilesFixture, AnUnreadableFileIsRefusedUnlessRootReadsEverything) {
+    Write("secret.bin", "x");
+    chmod(P("secret.bin").c_str(), 0);
+    Options o;
+    o.direction = Direction::kSend;
+    o.protocol = kProtoYmodemBatch;
+    o.files = {P("secret.bin")};
+    std::string error;
+    const int status = CheckFiles(o, error);
+    if (geteuid() == 0) {
+        EXPECT_EQ(status, kExitComplete);
+    } else {
+        EXPECT_EQ(status, kExitFailed) << error;
+    }
+}
+
+TEST(XferOptionsTest, UsageNamesEveryOption) {
+    char* text = nullptr;
+    std::size_t size = 0;
+    FILE* out = open_memstream(&text, &size);
+    ASSERT_NE(out, nullptr);
+    PrintUsage(out);
+    std::fclose(out);
+    const std::string usage(text, size);
+    std::free(text);
+    for (const char* word : {"send|receive", "--protocol", "--dir", "--line", "--speed", "--max-errors",
+                             "--keep-backup", "--help", "xmodem-crc", "xmodem-1k", "ymodem-g", "not available yet"})
+        EXPECT_NE(usage.find(word), std::string::npos) << word;
+}
+
+}  // namespace
+}  // namespace palvex::xfer

@@ -1,0 +1,305 @@
+// palvex-xfer's run: what it reports, and whole transfers between two runs
+// over a socket pair, including the ways they end early.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "comm/posix/fd_port.h"
+#include "phonebook/service_entry.h"
+#include "xfer_options.h"
+#include "xfer_run.h"
+
+namespace palvex::xfer {
+namespace {
+
+// A FILE* whose text the test reads back.
+class Capture {
+public:
+    Capture() : file_(open_memstream(&buffer_, &size_)) {}
+    ~Capture() {
+        if (file_) std::fclose(file_);
+        std::free(buffer_);
+    }
+    FILE* file() { return file_; }
+    std::string Text() {
+        std::fflush(file_);
+        return std::string(buffer_, size_);
+    }
+
+private:
+    char* buffer_ = nullptr;
+    std::size_t size_ = 0;
+    FILE* file_;
+};
+
+// ---- Reporting --------------------------------------------------------------
+
+struct FieldStep {
+    int control;
+    const char* text;
+    uint32_t at;
+};
+
+// The fields UpdateProgress sets, in its order.
+std::vector<FieldStep> Progress(const char* bytes, const char* percent, uint32_t at) {
+    return {{13, bytes, at}, {14, "00:00:01", at}, {16, "None", at}, {12, "Receiving", at}, {17, "900", at},
+            {18, percent, at}};
+}
+
+std::string Report(bool interactive, bool silent, const std::vector<FieldStep>& steps, const char* status,
+                   const char* error) {
+    Capture out;
+    Reporter reporter(out.file(), interactive, silent);
+    for (const FieldStep& s : steps) reporter.OnField(s.control, s.text, s.at);
+    reporter.Finish(status, error, {});
+    return out.Text();
+}
+
+std::vector<FieldStep> Join(std::initializer_list<std::vector<FieldStep>> parts) {
+    std::vector<FieldStep> all;
+    for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+    return all;
+}
+
+TEST(XferReportTest, WhatTheLogShows) {
+    const std::vector<FieldStep> oneFile = Join({
+        {{15, "3000", 0}, {10, "a.bin", 0}},
+        Progress("0", "0 %", 0),
+        Progress("1024", "34 %", 10),     // too soon after the first line
+        Progress("2048", "68 %", 5000),   // due again
+        Progress("3072", "100 %", 5010),  // the last one, printed at the end
+    });
+    const std::vector<FieldStep> twoFiles = Join({
+        {{15, "10", 0}, {10, "one.bin", 0}},
+        Progress("128", "100 %", 0),
+        // The receiver learns the next size before the next name.
+        {{15, "20", 100}, {10, "two.bin", 100}},
+        Progress("128", "100 %", 100),
+    });
+    const std::vector<FieldStep> retry = Join({
+        {{10, "x.bin", 0}},
+        Progress("128", "?", 0),
+        {{12, "Retrying", 10}, {16, "crc error", 10}, {100, "1", 10}},
+        // Repeats of one text are told once; a new one again.
+        {{16, "crc error", 20}, {16, "bad packet", 30}},
+    });
+    const std::vector<FieldStep> skipped = {{10, "empty.bin", 0}, {16, "File is zero length", 0}};
+
+    const struct {
+        const char* what;
+        bool interactive;
+        bool silent;
+        std::vector<FieldStep> steps;
+        const char* status;
+        const char* error;
+        const char* expected;
+    } rows[] = {
+        {"a log gets a line now and then and the last figures", false, false, oneFile, "Done", "None",
+         "a.bin: 0 of 3000 bytes, 0 %, 900 cps, 00:00:01\n"
+         "a.bin: 2048 of 3000 bytes, 68 %, 900 cps, 00:00:01\n"
+         "a.bin: 3072 of 3000 bytes, 100 %, 900 cps, 00:00:01\n"
+         "palvex-xfer: Done\n"},
+        {"each file ends with its own size", false, false, twoFiles, "Done", "Successful",
+         "one.bin: 128 of 10 bytes, 100 %, 900 cps, 00:00:01\n"
+         "two.bin: 128 of 20 bytes, 100 %, 900 cps, 00:00:01\n"
+         "palvex-xfer: Done\n"},
+        {"retries and the end's error text", false, false, retry, "Transfer terminated", "bad packet",
+         "x.bin: 128 bytes, 900 cps, 00:00:01\n"
+         "palvex-xfer: x.bin: retrying after crc error\n"
+         "palvex-xfer: x.bin: retrying after bad packet\n"
+         "palvex-xfer: Transfer terminated: bad packet\n"},
+        {"a skipped file", false, false, skipped, "Done", "Successful",
+         "palvex-xfer: empty.bin: File is zero length\n"
+         "palvex-xfer: Done\n"},
+        {"a terminal gets one line rewritten in place", true, false, oneFile, "Done", "None",
+         "\ra.bin: 0 of 3000 bytes, 0 %, 900 cps, 00:00:01\033[K"
+         "\ra.bin: 2048 of 3000 bytes, 68 %, 900 cps, 00:00:01\033[K"
+         "\ra.bin: 3072 of 3000 bytes, 100 %, 900 cps, 00:00:01\033[K\n"
+         "palvex-xfer: Done\n"},
+        {"on the line itself only the end", false, true, retry, "Transfer terminated", "bad packet",
+         "palvex-xfer: Transfer terminated: bad packet\n"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(Report(row.interactive, row.silent, row.steps, row.status, row.error), row.expected) << row.what;
+    }
+}
+
+TEST(XferReportTest, MessagesShownByTheTransferAreNamed) {
+    Capture out;
+    Reporter reporter(out.file(), false, false);
+    reporter.Finish("Not started", "", {1, 95, 4242});
+    EXPECT_EQ(out.Text(),
+              "palvex-xfer: Not started\n"
+              "palvex-xfer: File open error\n"
+              "palvex-xfer: Memory allocation for kermit buffer failed. Specify lower size.\n"
+              "palvex-xfer: message 4242\n");
+}
+
+// ---- Whole runs -------------------------------------------------------------
+
+struct RunFixture : ::testing::Test {
+    std::filesystem::path dir;
+    int sv[2] = {-1, -1};
+
+    void SetUp() override {
+        signal(SIGPIPE, SIG_IGN);
+        char tmpl[] = "/tmp/xfer-run-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        dir = tmpl;
+        ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, sv), 0);
+    }
+    void TearDown() override {
+        for (int fd : sv) {
+            if (fd >= 0) ::close(fd);
+        }
+        std::filesystem::remove_all(dir);
+    }
+
+    std::string Path(const std::string& name) const { return (dir / name).string(); }
+    std::string WriteFile(const std::string& name, std::size_t size, unsigned seed) {
+        std::string bytes(size, '\0');
+        for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 131 + seed * 17 + i / 7) & 0xFF);
+        std::ofstream(Path(name), std::ios::binary) << bytes;
+        return bytes;
+    }
+    std::string ReadFile(const std::string& path) const {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+    // One run on descriptor `fd`; its log goes to `log`.
+    static int Run(const Options& options, int fd, std::string& log, const volatile std::sig_atomic_t* cancel = nullptr) {
+        Capture out;
+        FdPort device(fd, fd);
+        LineHooks hooks;
+        hooks.gone = [&device] { return device.LineGone(); };
+        hooks.wait = [&device, fd](int ms) {
+            device.Flush();
+            WaitDescriptorReadable(fd, ms);
+        };
+        RunSettings settings;
+        settings.log = out.file();
+        settings.cancelRequests = cancel;
+        const int status = RunTransfer(options, device, hooks, settings);
+        log = out.Text();
+        return status;
+    }
+
+    static Options Make(Direction direction, int protocol, std::vector<std::string> files, std::string dir = ".") {
+        Options o;
+        o.direction = direction;
+        o.protocol = protocol;
+        o.files = std::move(files);
+        o.dir = std::move(dir);
+        return o;
+    }
+};
+
+TEST_F(RunFixture, TwoRunsMoveFilesBothProtocolFamiliesWithTheirPadding) {
+    const struct {
+        int protocol;
+        std::size_t size;
+        std::size_t padTo;
+    } rows[] = {
+        {kProtoXmodemChecksum, 300, 128},
+        {kProtoXmodemCrc, 128, 128},
+        {kProtoXmodem1k, 1500, 1024},
+    };
+    for (const auto& row : rows) {
+        const std::string data = WriteFile("x.bin", row.size, row.protocol);
+        std::remove(Path("got.bin").c_str());
+        std::string sendLog, receiveLog;
+        int sendStatus = -1;
+        std::thread sender([&] {
+            sendStatus = Run(Make(Direction::kSend, row.protocol, {Path("x.bin")}), sv[0], sendLog);
+        });
+        const int receiveStatus =
+            Run(Make(Direction::kReceive, row.protocol, {Path("got.bin")}), sv[1], receiveLog);
+        sender.join();
+        EXPECT_EQ(sendStatus, kExitComplete) << sendLog;
+        EXPECT_EQ(receiveStatus, kExitComplete) << receiveLog;
+        std::string want = data;
+        want.resize((row.size + row.padTo - 1) / row.padTo * row.padTo, '\0');
+        EXPECT_EQ(ReadFile(Path("got.bin")), want) << ProtocolCliName(row.protocol);
+        EXPECT_NE(receiveLog.find("palvex-xfer: Done"), std::string::npos) << receiveLog;
+    }
+}
+
+TEST_F(RunFixture, ABatchArrivesUnderItsNamesAndAnEmptyFileIsSkipped) {
+    std::filesystem::create_directory(Path("in"));
+    const std::string a = WriteFile("a.bin", 2000, 1);
+    WriteFile("empty.bin", 0, 2);
+    const std::string c = WriteFile("c.bin", 1, 3);
+    for (int protocol : {kProtoYmodemBatch, kProtoYmodemG}) {
+        std::filesystem::remove_all(Path("in"));
+        std::filesystem::create_directory(Path("in"));
+        std::string sendLog, receiveLog;
+        int sendStatus = -1;
+        std::thread sender([&] {
+            sendStatus = Run(Make(Direction::kSend, protocol, {Path("a.bin"), Path("empty.bin"), Path("c.bin")}),
+                             sv[0], sendLog);
+        });
+        const int receiveStatus = Run(Make(Direction::kReceive, protocol, {}, Path("in")), sv[1], receiveLog);
+        sender.join();
+        EXPECT_EQ(sendStatus, kExitComplete) << sendLog;
+        EXPECT_EQ(receiveStatus, kExitComplete) << receiveLog;
+        std::string wantA = a, wantC = c;
+        wantA.resize(2048, '\0');
+        wantC.resize(1024, '\0');
+        EXPECT_EQ(ReadFile(Path("in/a.bin")), wantA) << ProtocolCliName(protocol);
+        EXPECT_EQ(ReadFile(Path("in/c.bin")), wantC) << ProtocolCliName(protocol);
+        EXPECT_FALSE(std::filesystem::exists(Path("in/empty.bin"))) << ProtocolCliName(protocol);
+        EXPECT_NE(sendLog.find("empty.bin: File is zero length"), std::string::npos) << sendLog;
+    }
+}
+
+TEST_F(RunFixture, RunsThatCannotCompleteEndWithAReason) {
+    WriteFile("x.bin", 500, 9);
+    const volatile std::sig_atomic_t pressed = 1;
+    const struct {
+        const char* what;
+        Options options;
+        bool closeFarEnd;
+        const volatile std::sig_atomic_t* cancel;
+        int status;
+        const char* says;
+    } rows[] = {
+        {"receive, the far end closed", Make(Direction::kReceive, kProtoXmodemCrc, {Path("got.bin")}), true,
+         nullptr, kExitFailed, "the line was closed at the far end"},
+        {"send, the far end closed", Make(Direction::kSend, kProtoYmodemBatch, {Path("x.bin")}), true, nullptr,
+         kExitFailed, "the line was closed at the far end"},
+        {"receive, interrupted", Make(Direction::kReceive, kProtoYmodemG, {}, dir.string()), false, &pressed,
+         kExitFailed, "user cancelled"},
+        {"send, interrupted", Make(Direction::kSend, kProtoXmodem1k, {Path("x.bin")}), false, &pressed,
+         kExitFailed, "user cancelled"},
+        {"receive into a file that cannot be made", Make(Direction::kReceive, kProtoXmodemChecksum, {Path("no/dir/f")}),
+         false, nullptr, kExitFailed, "File open error"},
+        {"a protocol not built yet", Make(Direction::kReceive, kProtoZmodem, {}), false, nullptr, kExitUsage,
+         "zmodem: not available yet"},
+    };
+    for (const auto& row : rows) {
+        int pair[2];
+        ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+        if (row.closeFarEnd) ::close(pair[1]);
+        std::string log;
+        EXPECT_EQ(Run(row.options, pair[0], log, row.cancel), row.status) << row.what << "\n" << log;
+        EXPECT_NE(log.find(row.says), std::string::npos) << row.what << "\n" << log;
+        ::close(pair[0]);
+        if (!row.closeFarEnd) ::close(pair[1]);
+    }
+}
+
+}  // namespace
+}  // namespace palvex::xfer
