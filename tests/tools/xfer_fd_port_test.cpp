@@ -221,6 +221,45 @@ TEST_F(FdPortTest, TheFarEndClosingIsACarrierLossOnlyOnceItsBytesAreRead) {
     }
 }
 
+// Input that is not a line at all (an empty device, a file) ends by itself;
+// what it holds is read first, and nothing waits for ever.
+TEST_F(FdPortTest, InputThatEndsByItselfIsALostLineOnceRead) {
+    char tmpl[] = "/tmp/xfer-fd-XXXXXX";
+    const int file = mkstemp(tmpl);
+    ASSERT_GE(file, 0);
+    ASSERT_EQ(::write(file, "abc", 3), 3);
+    ASSERT_EQ(lseek(file, 0, SEEK_SET), 0);
+    unlink(tmpl);
+    const struct {
+        const char* kind;
+        int fd;
+        std::string holds;
+    } rows[] = {
+        {"/dev/null", ::open("/dev/null", O_RDWR), ""},
+        {"a file", file, "abc"},
+    };
+    for (const auto& row : rows) {
+        ASSERT_GE(row.fd, 0) << row.kind;
+        FdPort device(row.fd, row.fd);
+        PortState port;
+        TerminalModes modes;
+        port.handle = &device;
+        port.CarrierSeen = 1;
+        ASSERT_EQ(OpenPort(port, "stdio", kPortQueueSize, kPortQueueSize), 1) << row.kind;
+        EXPECT_EQ(device.LineGone(), row.holds.empty()) << row.kind;
+        QueryPortStatus(port);
+        EXPECT_EQ(port.PortStatus.cbInQue, row.holds.size()) << row.kind;
+        uint8_t buffer[16];
+        const int n = ReadPort(port, buffer, sizeof buffer);
+        EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), static_cast<std::size_t>(n)), row.holds) << row.kind;
+        ReadPort(port, buffer, sizeof buffer);
+        EXPECT_TRUE(device.LineGone()) << row.kind;
+        EXPECT_EQ(PollLine(port, modes), kCarrierLost) << row.kind;
+        ClosePort(port);
+        ::close(row.fd);
+    }
+}
+
 TEST_F(FdPortTest, AWriteNobodyReadsEndsWithoutASignal) {
     for (const auto& make : kLines) {
         Opened o(make());

@@ -32,9 +32,11 @@ import platform
 import random
 import select
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
+import termios
 import threading
 import time
 import tty
@@ -481,6 +483,100 @@ def ymodem_cases(rng, sizes, root):
     return cases
 
 
+# ---- The program's own ends: usage, refusals, Ctrl-C ----------------------------
+
+def cli_checks(xfer, root):
+    """What palvex-xfer says and returns before or instead of a transfer."""
+    outcomes = []
+    work = os.path.join(root, "cli")
+    os.makedirs(work)
+    some = os.path.join(work, "some.bin")
+    with open(some, "wb") as f:
+        f.write(b"x" * 10)
+    rows = [
+        # arguments, exit status, text expected on (stdout, stderr)
+        (["--help"], 0, ("usage: palvex-xfer", "")),
+        (["send", "--protocol", "zmodem", some], 2, ("", "zmodem: not available yet")),
+        (["receive", "--protocol", "kermit"], 2, ("", "kermit: not available yet")),
+        (["receive", "--protocol", "ascii", "x"], 2, ("", "ascii: not available yet")),
+        (["send", "--protocol", "xmodem"], 2, ("", "exactly one FILE")),
+        (["receive", "--protocol", "ymodem", "--dir", os.path.join(work, "none")], 2, ("", "no directory")),
+        (["send", "--protocol", "ymodem", some, os.path.join(work, "none.bin")], 1, ("", "No such file")),
+        (["receive", "--protocol", "ymodem", "--line", os.path.join(work, "none")], 1, ("", "cannot open")),
+        # A line that is only /dev/null ends at once, after the start byte.
+        (["receive", "--protocol", "xmodem-crc", os.path.join(work, "got.bin")], 1,
+         ("C", "the line was closed at the far end")),
+    ]
+    for args, status, (out_text, err_text) in rows:
+        o = Outcome("command line: " + " ".join(a.replace(work + "/", "") for a in args))
+        start = time.monotonic()
+        try:
+            done = subprocess.run([xfer] + args, stdin=subprocess.DEVNULL, capture_output=True, timeout=20)
+            out, err, rc = done.stdout.decode("latin-1"), done.stderr.decode("latin-1"), done.returncode
+        except subprocess.TimeoutExpired:
+            out, err, rc = "", "", "a hang"
+        o.seconds = time.monotonic() - start
+        o.check(rc == status, "ended with %s, not %s" % (rc, status))
+        o.check(out_text in out, "standard output %r lacks %r" % (out[:80], out_text))
+        o.check(err_text in err, "standard error %r lacks %r" % (err[-200:], err_text))
+        if status != 0:
+            o.check(not out.replace("C", "").strip("\x18"), "more than the protocol on standard output: %r" % out[:80])
+        outcomes.append(o)
+    outcomes.append(interrupt_check(xfer, work))
+    return outcomes
+
+
+def interrupt_check(xfer, work):
+    """Ctrl-C on a waiting receive on a terminal: three CANs go out, the
+    end says "user cancelled", and the terminal gets its settings back."""
+    o = Outcome("Ctrl-C cancels and gives the terminal back")
+    line = Pty()
+    cooked = termios.tcgetattr(line.slave)
+    cooked[3] |= termios.ICANON | termios.ECHO  # as a shell leaves it
+    termios.tcsetattr(line.slave, termios.TCSANOW, cooked)
+    before = termios.tcgetattr(line.slave)
+    start = time.monotonic()
+    proc = subprocess.Popen([xfer, "receive", "--protocol", "xmodem-crc", os.path.join(work, "int.bin")],
+                            stdin=line.slave, stdout=line.slave, stderr=subprocess.PIPE)
+    got = bytearray()
+    try:
+        while b"C" not in got and time.monotonic() - start < 10:
+            r, _, _ = select.select([line.master], [], [], 0.1)
+            if r:
+                got += os.read(line.master, 100)
+        o.check(b"C" in got, "no start byte")
+        o.check(termios.tcgetattr(line.slave)[3] & termios.ICANON == 0, "the terminal is not raw during the transfer")
+        proc.send_signal(signal.SIGINT)
+        try:
+            err = proc.communicate(timeout=10)[1].decode("latin-1")
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            err = proc.communicate()[1].decode("latin-1")
+            o.problems.append("Ctrl-C did not end it")
+        while True:
+            r, _, _ = select.select([line.master], [], [], 0.2)
+            if not r:
+                break
+            try:
+                data = os.read(line.master, 100)
+            except OSError:
+                break
+            if not data:
+                break
+            got += data
+        o.check(proc.returncode == 1, "ended with %s, not 1" % proc.returncode)
+        o.check(b"\x18\x18\x18" in got, "no CAN bytes on the line: %r" % bytes(got[:20]))
+        o.check("user cancelled" in err, "standard error %r lacks 'user cancelled'" % err[-200:])
+        o.check(termios.tcgetattr(line.slave) == before, "the terminal settings were not given back")
+    finally:
+        if proc.poll() is None:
+            proc.kill()
+            proc.wait()
+        line.close()
+    o.seconds = time.monotonic() - start
+    return o
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--xfer", required=True, help="the palvex-xfer program")
@@ -509,6 +605,11 @@ def main():
 
     started = time.monotonic()
     failed = []
+    if not args.only or "command" in args.only or "Ctrl-C" in args.only:
+        for o in cli_checks(xfer, root):
+            print("%-4s %-60s %6.2fs" % ("ok" if not o.problems else "FAIL", o.name[:60], o.seconds), flush=True)
+            if o.problems:
+                failed.append(o)
     with concurrent.futures.ThreadPoolExecutor(max_workers=max(1, args.jobs)) as pool:
         futures = {pool.submit(run_case, c, xfer, root): c for c in cases}
         for future in concurrent.futures.as_completed(futures):
@@ -525,7 +626,7 @@ def main():
             print("   -- %s (last lines)" % label)
             for l in lines[-8:]:
                 print("      " + l[:200])
-    print("\n%d transfers, %d failed, %.1f s" % (len(cases), len(failed), time.monotonic() - started))
+    print("\n%d transfers and the command-line checks, %d failed, %.1f s" % (len(cases), len(failed), time.monotonic() - started))
     if not args.keep and not failed:
         shutil.rmtree(root, ignore_errors=True)
     elif failed or args.keep:

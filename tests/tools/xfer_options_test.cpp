@@ -108,45 +108,6 @@ TEST(XferOptionsTest, RefusedLinesSayWhy) {
     }
 }
 
-TEST(XferOptionsTest, HelpWinsOverEverythingElse) {
-    for (const std::vector<std::string>& words :
-         {std::vector<std::string>{"--help"}, {"-h"}, {"send", "--protocol", "nonsense", "--help"}}) {
-        Options o;
-        std::string error;
-        // "nonsense" is refused before --help is reached; the others help.
-        const bool ok = Parse(words, o, error);
-        if (words.size() == 1) {
-            EXPECT_TRUE(ok);
-            EXPECT_TRUE(o.help);
-        } else {
-            EXPECT_FALSE(ok);
-        }
-    }
-}
-
-TEST(XferOptionsTest, ProtocolNamesRoundTripAndOnlyTheBlockProtocolsRun) {
-    const struct {
-        const char* name;
-        int protocol;
-        bool available;
-        bool single;
-    } rows[] = {
-        {"ascii", kProtoAscii, false, true},         {"xmodem", kProtoXmodemChecksum, true, true},
-        {"xmodem-crc", kProtoXmodemCrc, true, true}, {"xmodem-1k", kProtoXmodem1k, true, true},
-        {"ymodem", kProtoYmodemBatch, true, false},  {"ymodem-g", kProtoYmodemG, true, false},
-        {"zmodem", kProtoZmodem, false, false},      {"kermit", kProtoKermit, false, false},
-    };
-    for (const auto& row : rows) {
-        EXPECT_EQ(ProtocolFromName(row.name), row.protocol) << row.name;
-        EXPECT_STREQ(ProtocolCliName(row.protocol), row.name);
-        EXPECT_EQ(ProtocolAvailable(row.protocol), row.available) << row.name;
-        EXPECT_EQ(SingleFileProtocol(row.protocol), row.single) << row.name;
-    }
-    EXPECT_EQ(ProtocolFromName(""), -1);
-    EXPECT_FALSE(ProtocolAvailable(8));
-    EXPECT_FALSE(ProtocolAvailable(-1));
-}
-
 struct FilesFixture : ::testing::Test {
     std::filesystem::path dir;
     void SetUp() override {
@@ -209,36 +170,6 @@ TEST_F(FilesFixture, FilesAreCheckedBeforeTheLineIsTouched) {
             EXPECT_NE(error.find(row.says), std::string::npos) << what << ": " << error;
         }
     }
-}
-
-TEST_F(FilesFixture, AnUnreadableFileIsRefusedUnlessRootReadsEverything) {
-    Write("secret.bin", "x");
-    chmod(P("secret.bin").c_str(), 0);
-    Options o;
-    o.direction = Direction::kSend;
-    o.protocol = kProtoYmodemBatch;
-    o.files = {P("secret.bin")};
-    std::string error;
-    const int status = CheckFiles(o, error);
-    if (geteuid() == 0) {
-        EXPECT_EQ(status, kExitComplete);
-    } else {
-        EXPECT_EQ(status, kExitFailed) << error;
-    }
-}
-
-TEST(XferOptionsTest, UsageNamesEveryOption) {
-    char* text = nullptr;
-    std::size_t size = 0;
-    FILE* out = open_memstream(&text, &size);
-    ASSERT_NE(out, nullptr);
-    PrintUsage(out);
-    std::fclose(out);
-    const std::string usage(text, size);
-    std::free(text);
-    for (const char* word : {"send|receive", "--protocol", "--dir", "--line", "--speed", "--max-errors",
-                             "--keep-backup", "--help", "xmodem-crc", "xmodem-1k", "ymodem-g", "not available yet"})
-        EXPECT_NE(usage.find(word), std::string::npos) << word;
 }
 
 }  // namespace

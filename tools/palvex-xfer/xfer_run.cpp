@@ -223,7 +223,7 @@ int RunTransfer(const Options& options, PortBackend& device, const LineHooks& ho
     host.onPump = [&]() -> bool {
         if (!interrupted && settings.cancelRequests && *settings.cancelRequests > 0) {
             interrupted = true;
-            reporter.Say("interrupted: cancelling");
+            reporter.Note("interrupted: cancelling");
             if (receive)
                 ReceiveButton(t);
             else
@@ -247,16 +247,16 @@ int RunTransfer(const Options& options, PortBackend& device, const LineHooks& ho
     bool complete;
     if (receive) {
         if (!PrepareReceive(t)) {
-            reporter.Finish("Not started", "", host.messages);
             ClosePort(*port);
+            reporter.Finish("Not started", "", host.messages);
             return kExitFailed;
         }
         ReceiveInit(t);
         if (host.starts == 0) {
             // The file could not be created; the dialog would close itself.
-            reporter.Finish("Not started", host.Field(kFieldError), host.messages);
             ReceiveClose(t);
             ClosePort(*port);
+            reporter.Finish("Not started", host.Field(kFieldError), host.messages);
             return kExitFailed;
         }
         result = ReceiveRun(t);
@@ -264,8 +264,8 @@ int RunTransfer(const Options& options, PortBackend& device, const LineHooks& ho
         ReceiveClose(t);
     } else {
         if (!PrepareSend(t)) {
-            reporter.Finish("Not started", "", host.messages);
             ClosePort(*port);
+            reporter.Finish("Not started", "", host.messages);
             return kExitFailed;
         }
         SendInit(t);
@@ -274,11 +274,13 @@ int RunTransfer(const Options& options, PortBackend& device, const LineHooks& ho
         SendClose(t);
     }
 
+    // The line first: what the protocol still holds goes out before any
+    // word of ours, which may share the line.
+    ClosePort(*port);
     std::string errorText = host.Field(kFieldError);
     if (!complete && interrupted) errorText = TransferErrorText(kXfrUserCancelled);
     if (!complete && (lineLost || result == kCarrierLost)) errorText = "the line was closed at the far end";
     reporter.Finish(host.Field(kFieldStatus), complete ? std::string() : errorText, host.messages);
-    ClosePort(*port);
     return complete ? kExitComplete : kExitFailed;
 }
 

@@ -29,7 +29,11 @@ public:
     // The last progress line, the status and the error text; then the
     // messages the transfer showed.
     void Finish(const std::string& status, const std::string& errorText, const std::vector<int>& messages);
+    // A line of its own, always; Note only while the log is not the line.
     void Say(const std::string& text);
+    void Note(const std::string& text) {
+        if (!silent_) Say(text);
+    }
 
     std::string Field(int control) const;
 

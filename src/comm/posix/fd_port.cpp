@@ -6,6 +6,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 
@@ -76,6 +77,8 @@ bool FdPort::Open(const char*) {
     writeIsTty_ = isatty(writeFd_) == 1;
     state_ = PlausibleState();
     gone_ = false;
+    hangUpSeen_ = false;
+    peeked_.clear();
     open_ = true;
     return true;
 }
@@ -84,6 +87,7 @@ void FdPort::Close() {
     if (!open_) return;
     Drain(true);
     pending_.clear();
+    peeked_.clear();
     fcntl(readFd_, F_SETFL, readFlags_);
     if (writeFd_ != readFd_) fcntl(writeFd_, F_SETFL, writeFlags_);
     open_ = false;
@@ -114,6 +118,8 @@ void FdPort::CheckHangUp(bool now) {
     const auto t = std::chrono::steady_clock::now();
     if (!now && t < nextCheck_) return;
     nextCheck_ = t + kHangUpPollInterval;
+    if (!readIsTty_ && peeked_.empty()) Probe();
+    if (gone_) return;
     if (!DescriptorHungUp(readFd_)) {
         hangUpSeen_ = false;
         return;
@@ -131,6 +137,23 @@ void FdPort::CheckHangUp(bool now) {
     }
 }
 
+void FdPort::Probe() {
+    // /dev/null, a file at its end or a socket whose peer shut down its side
+    // read as ready with nothing counted: only a read tells the end from
+    // bytes the count does not show. What it finds is kept for Read.
+    pollfd p{readFd_, POLLIN, 0};
+    if (::poll(&p, 1, 0) <= 0 || !(p.revents & POLLIN) || BytesWaiting(readFd_) > 0) return;
+    uint8_t buffer[512];
+    ssize_t n;
+    do {
+        n = ::read(readFd_, buffer, sizeof buffer);
+    } while (n < 0 && errno == EINTR);
+    if (n == 0)
+        gone_ = true;
+    else if (n > 0)
+        peeked_.insert(peeked_.end(), buffer, buffer + n);
+}
+
 bool FdPort::LineGone() {
     if (open_) CheckHangUp(true);
     return gone_;
@@ -140,6 +163,12 @@ int FdPort::Read(uint8_t* buffer, int count) {
     if (!open_ || buffer == nullptr || count <= 0) return 0;
     // Whoever reads now waits for an answer to what it wrote.
     Drain(false);
+    if (!peeked_.empty()) {
+        const int n = std::min(count, static_cast<int>(peeked_.size()));
+        std::copy(peeked_.begin(), peeked_.begin() + n, buffer);
+        peeked_.erase(peeked_.begin(), peeked_.begin() + n);
+        return n;
+    }
     for (;;) {
         const ssize_t n = ::read(readFd_, buffer, static_cast<size_t>(count));
         if (n > 0) return static_cast<int>(n);
@@ -230,7 +259,7 @@ bool FdPort::ClearError(uint32_t& errors, ComStat& status) {
     if (!open_) return false;
     errors = 0;
     status = ComStat{};
-    status.cbInQue = static_cast<uint32_t>(BytesWaiting(readFd_));
+    status.cbInQue = static_cast<uint32_t>(peeked_.size() + static_cast<std::size_t>(BytesWaiting(readFd_)));
     status.cbOutQue = static_cast<uint32_t>(Pending());
 #ifdef TIOCOUTQ
     // Only a tty keeps a count of what it has not sent yet; a pipe's
@@ -260,6 +289,7 @@ bool FdPort::ClearBreak() { return open_; }
 bool FdPort::Purge(uint32_t flags) {
     if (!open_) return false;
     if (flags & kPurgeRxClear) {
+        peeked_.clear();
         if (readIsTty_) {
             tcflush(readFd_, TCIFLUSH);
         } else {

@@ -76,6 +76,8 @@ private:
     // Looks for a hang-up at most every few milliseconds unless `now`; the
     // protocols poll the line once per byte.
     void CheckHangUp(bool now);
+    // Reads once when the descriptor says "ready" but counts nothing.
+    void Probe();
     // Hands the gathered bytes over; waiting up to the stall limit when
     // `wait` is set. True when none are left.
     bool Drain(bool wait);
@@ -94,6 +96,7 @@ private:
     int readFlags_ = 0;
     int writeFlags_ = 0;
     std::vector<uint8_t> pending_;
+    std::vector<uint8_t> peeked_;  // read by Probe, not yet by Read
     Dcb state_{};
     int writeStallLimitMs_ = 30000;
 };
