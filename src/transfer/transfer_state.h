@@ -82,6 +82,7 @@ struct TransferState {
     int TimeoutFlag = 0;         // timer 24 fired
     int ViewerActive = 0;
     int ViewerWanted = 0;
+    int EotPending = 0;          // a first EOT was answered with NAK
     std::vector<std::string> BatchList;  // full paths, in the order of the list
     int BatchCount = 0;
 

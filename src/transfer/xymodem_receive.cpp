@@ -87,6 +87,17 @@ int CollectBlock(Transfer& t) {
 
     if (buffer[0] == kEOT) {
         s.BlockFill = 0;
+        // A lone EOT may be a hit on the line: a block whose header was
+        // damaged is skipped up to the first start character in its data,
+        // and 0x04 is as likely as any byte there. Taking it would end the
+        // file early and call it done. The first EOT is refused; a sender
+        // that has finished repeats it at once, a damaged block comes again.
+        if (!s.EotPending) {
+            s.EotPending = 1;
+            SendControl(t, kNAK);
+            return kXfrNothing;
+        }
+        s.EotPending = 0;
         if (protocol != kProtoXmodem1k) s.ExpectedBlock = 0;
         SendControl(t, kACK);
         if (protocol == kProtoYmodemBatch) {
@@ -124,6 +135,7 @@ int CollectBlock(Transfer& t) {
     if (s.BlockFill != whole) return kXfrNothing;
 
     s.BlockFill = 0;
+    s.EotPending = 0;
     if (protocol == kProtoYmodemBatch && s.FirstBlockDone == 0) return AcceptBlockZero(t);
     return AcceptBlock(t);
 }

@@ -57,7 +57,8 @@ private:
         heard.push_back(static_cast<char>(b));
         const bool startWaits = next_ < script_.size() && script_[next_].second == kStart;
         if (b == kNAK && last_ != SIZE_MAX) {
-            ++naks;
+            // The receiver refuses a first EOT by design; only other NAKs are retries.
+            if (script_[last_].first != kEot) ++naks;
             SendFrom(last_);
         } else if (b == kACK && next_ < script_.size() && script_[next_].second == kAck) {
             SendFrom(next_);

@@ -21,6 +21,7 @@ using testing::TransferRig;
 
 const std::string kAck = Bytes({kACK});
 const std::string kEot = Bytes({kEOT});
+const std::string kNak = Bytes({kNAK});
 
 std::string Corrupt(std::string frame, std::size_t at) {
     frame[at] = static_cast<char>(frame[at] ^ 0x55);
@@ -69,8 +70,11 @@ TEST(XmodemReceive, DataBlocksTakenOrRefused) {
         {"more than a block at once", kProtoXmodemCrc, 1, 0, Frame(kSOH, 1, d) + "x", 0, "", 0, 1},
         {"1k STX block", kProtoXmodem1k, 1, 0, Frame(kSTX, 1, k), 1, kAck, 1024, 2},
         {"1k STX bad crc", kProtoXmodem1k, 1, 0, Corrupt(Frame(kSTX, 1, k), 1000), -2, "", 0, 1},
-        {"checksum EOT", kProtoXmodemChecksum, 4, 3, kEot, 2, kAck, 384, 0},
-        {"1k EOT", kProtoXmodem1k, 4, 3, kEot, 2, kAck, 384, 4},
+        {"a first EOT is refused", kProtoXmodemChecksum, 4, 3, kEot, 0, kNak, 384, 4},
+        {"checksum EOT repeated", kProtoXmodemChecksum, 4, 3, kEot + kEot, 2, kNak + kAck, 384, 0},
+        {"1k EOT repeated", kProtoXmodem1k, 4, 3, kEot + kEot, 2, kNak + kAck, 384, 4},
+        {"an EOT inside a damaged block is refused", kProtoXmodemCrc, 4, 3,
+         "\x41" + std::string(40, 'd') + kEot + std::string(90, 'd'), 0, kNak, 384, 4},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -93,12 +97,12 @@ TEST(XmodemReceive, OneKilobyteThenShortBlockKeepsThePadding) {
     rig.state.ExpectedBlock = 1;
     rig.state.ViewerActive = 1;
     const std::string file(1100, 'f');
-    for (const std::string& frame : {Frame(kSTX, 1, file.substr(0, 1024)), Frame(kSOH, 2, file.substr(1024)), kEot}) {
+    for (const std::string& frame : {Frame(kSTX, 1, file.substr(0, 1024)), Frame(kSOH, 2, file.substr(1024)), kEot + kEot}) {
         rig.Feed(frame);
         EXPECT_GT(Step(rig), 0);
     }
     EXPECT_EQ(testing::ReadFile(rig.state.ReceivePath), file + std::string(52, '\x1A'));
-    EXPECT_EQ(rig.Written(), kAck + kAck + kAck);
+    EXPECT_EQ(rig.Written(), kAck + kAck + kNak + kAck);
     EXPECT_EQ(rig.host.Field(dlg::kXfrBytes), "1152");
     EXPECT_EQ(rig.host.viewerLog, std::vector<std::string>{"notify"}) << "at 1024 bytes, not at 1152";
 

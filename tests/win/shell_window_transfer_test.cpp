@@ -302,7 +302,7 @@ TEST_F(TransferWindowTest, FirstCancelInTheReceiveLoopSendsThreeCansAndTheSecond
 }
 
 // A whole XMODEM/CRC receive through the dialog: the scripted sender answers
-// the "C" with one block and the ACK with EOT.
+// the "C" with one block, the ACK with EOT and the NAK of that EOT with EOT.
 TEST_F(TransferWindowTest, AnXmodemReceiveThroughTheDialogEndsDoneWithTheFile) {
     Connect(kProtoXmodemCrc);
     std::string data(128, '\0');
@@ -316,6 +316,7 @@ TEST_F(TransferWindowTest, AnXmodemReceiveThroughTheDialogEndsDoneWithTheFile) {
         for (int i = 0; i < count; ++i) {
             if (bytes[i] == 'C') port.QueueInput(block);
             if (bytes[i] == 0x06 && ++acks == 1) port.QueueInput({0x04});
+            if (bytes[i] == 0x15) port.QueueInput({0x04});
         }
     };
     StartReceive("whole.bin");
