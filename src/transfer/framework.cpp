@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <new>
 #include <system_error>
 
 #include "shell/dialog_ids.h"
@@ -42,11 +43,6 @@ constexpr char kPathSeparator = '\\';
 constexpr char kPathSeparator = '/';
 #endif
 
-bool PortIsOpen(const PortState& port) { return port.handle != nullptr && port.handle->IsOpen(); }
-
-// A MaxErrors of 0 (or a damaged negative one) means the default of five.
-int ErrorLimit(const ServiceEntry& service) { return service.MaxErrors > 0 ? service.MaxErrors : 5; }
-
 bool IsBlockProtocol(int protocol) { return protocol >= kProtoXmodemChecksum && protocol <= kProtoYmodemG; }
 
 bool IsBatchProtocol(int protocol) {
@@ -56,6 +52,35 @@ bool IsBatchProtocol(int protocol) {
 void RestartIdleTimer(Transfer& t) { t.host.StartTimer(kTimerReceiveIdle, kReceiveIdleMs); }
 
 }  // namespace
+
+bool PortIsOpen(const PortState& port) { return port.handle != nullptr && port.handle->IsOpen(); }
+
+int ErrorLimit(const ServiceEntry& service) { return service.MaxErrors > 0 ? service.MaxErrors : 5; }
+
+void ApplySoftwareFlow(PortState& port, bool in, bool out) {
+    port.PortDcb.fInX = in ? 1 : 0;
+    port.PortDcb.fOutX = out ? 1 : 0;
+    ApplyPortDcb(port);
+}
+
+void RestoreLine(Transfer& t, int protocol) {
+    if (!PortIsOpen(t.port)) return;
+    if (protocol != kProtoAscii) SetBinaryFraming(t.port, false);
+    const int flow = t.service.FlowControl;
+    const bool software = flow == 2 || flow == 3;  // "Xon/Xoff", "HW & Xon/Xoff"
+    ApplySoftwareFlow(t.port, software, software);
+}
+
+bool AllocateKermitBuffer(Transfer& t) {
+    const std::size_t size = (t.service.KermitPacketSize == 0 ? 1024u : t.service.KermitPacketSize) + 20u;
+    try {
+        t.state.KermitBuffer.assign(size, 0);
+    } catch (const std::bad_alloc&) {
+        t.host.ShowMessage(str::kStrKermitBufferFailed);
+        return false;
+    }
+    return true;
+}
 
 const char* TransferErrorText(int code) {
     if (code > 0 || -code >= kErrorTextCount) return kErrorTexts[0];

@@ -58,6 +58,22 @@ void ViewerClose(Transfer& t);
 uint8_t ResolveStartChar(const char (&field)[2]);
 int ResolveEndChar(const char (&field)[2]);
 
+// The device is open. A transfer asks the device itself: palvex-xfer opens
+// its line without the shell's connection flag.
+bool PortIsOpen(const PortState& port);
+// A MaxErrors of 0 (or a damaged negative one) means five.
+int ErrorLimit(const ServiceEntry& service);
+// fInX and fOutX, applied to the device.
+void ApplySoftwareFlow(PortState& port, bool in, bool out);
+// When the status dialog closes: 7-bit framing back (unless ASCII) and XON/XOFF
+// both ways as the service's flow control says.
+void RestoreLine(Transfer& t, int protocol);
+// Kermit's second packet buffer, KermitPacketSize + 20 bytes (0 counts as
+// 1024). False, with string 95 shown, when there is no memory for it.
+bool AllocateKermitBuffer(Transfer& t);
+// Field 16 of a protocol that is not built yet.
+inline constexpr const char* kNotAvailableText = "not available yet";
+
 // Writes one byte to the port (start bytes, ACK, NAK, CAN).
 int SendControl(Transfer& t, uint8_t byte);
 // CAN `count` times.

@@ -1,7 +1,6 @@
 // The receive half of the status dialog's life: the Receive command, the
 // dialog's start, the run, the Cancel/OK button and the close.
 #include <cstdio>
-#include <new>
 #include <string>
 #include <utility>
 
@@ -13,10 +12,6 @@
 namespace palvex {
 
 namespace {
-
-constexpr const char* kNotAvailable = "not available yet";
-
-bool PortIsOpen(const PortState& port) { return port.handle != nullptr && port.handle->IsOpen(); }
 
 // The protocols whose receivers exist; the others end as soon as they start.
 bool ReceiverBuilt(int protocol) { return protocol >= kProtoXmodemChecksum && protocol <= kProtoYmodemG; }
@@ -35,11 +30,6 @@ void ClearTransferState(Transfer& t) {
     s = std::move(fresh);
 }
 
-void ApplySoftwareFlow(PortState& port, bool in, bool out) {
-    port.PortDcb.fInX = in ? 1 : 0;
-    port.PortDcb.fOutX = out ? 1 : 0;
-    ApplyPortDcb(port);
-}
 
 }  // namespace
 
@@ -47,15 +37,7 @@ bool PrepareReceive(Transfer& t) {
     const int protocol = t.service.Protocol;
     if (protocol == kProtoZmodem && t.TransferActive()) return false;
 
-    if (protocol == kProtoKermit) {
-        const std::size_t size = (t.service.KermitPacketSize == 0 ? 1024u : t.service.KermitPacketSize) + 20u;
-        try {
-            t.state.KermitBuffer.assign(size, 0);
-        } catch (const std::bad_alloc&) {
-            t.host.ShowMessage(str::kStrKermitBufferFailed);
-            return false;
-        }
-    }
+    if (protocol == kProtoKermit && !AllocateKermitBuffer(t)) return false;
 
     // We may throttle the sender with XOFF, but a 0x13 among the data must
     // not stop our own ACKs.
@@ -130,7 +112,7 @@ int ReceiveRun(Transfer& t) {
     t.host.Beep();
     ViewerClose(t);
     t.host.SetField(dlg::kXfrStatus, result == kXfrComplete ? "Done" : "Transfer terminated");
-    if (!built) t.host.SetField(dlg::kXfrError, kNotAvailable);
+    if (!built) t.host.SetField(dlg::kXfrError, kNotAvailableText);
     if (result == kCarrierLost) t.host.HangUp();
     return result;
 }
@@ -163,12 +145,7 @@ void ReceiveClose(Transfer& t) {
     ViewerClose(t);
     ClearTransferState(t);
     t.TransferActive() = 0;
-    if (PortIsOpen(t.port)) {
-        if (protocol != kProtoAscii) SetBinaryFraming(t.port, false);
-        const int flow = t.service.FlowControl;
-        const bool software = flow == 2 || flow == 3;
-        ApplySoftwareFlow(t.port, software, software);
-    }
+    RestoreLine(t, protocol);
     t.host.EnableMainWindow(true);
 }
 

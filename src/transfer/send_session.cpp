@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <limits>
-#include <new>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -19,18 +18,9 @@ namespace palvex {
 
 namespace {
 
-constexpr const char* kNotAvailable = "not available yet";
-
-bool PortIsOpen(const PortState& port) { return port.handle != nullptr && port.handle->IsOpen(); }
-
 // The protocols whose senders exist; the others end as soon as they start.
 bool SenderBuilt(int protocol) { return protocol >= kProtoXmodemChecksum && protocol <= kProtoYmodemG; }
 
-void ApplySoftwareFlow(PortState& port, bool in, bool out) {
-    port.PortDcb.fInX = in ? 1 : 0;
-    port.PortDcb.fOutX = out ? 1 : 0;
-    ApplyPortDcb(port);
-}
 
 // What the last send left behind goes; the buffers the Send command set up
 // for the dialog's whole life stay until the main window frees them, and the
@@ -63,15 +53,7 @@ int64_t FileSize(const std::string& path) {
 bool PrepareSend(Transfer& t) {
     t.pump.ZmodemHeaderLength = 0;
 
-    if (t.service.Protocol == kProtoKermit) {
-        const std::size_t size = (t.service.KermitPacketSize == 0 ? 1024u : t.service.KermitPacketSize) + 20u;
-        try {
-            t.state.KermitBuffer.assign(size, 0);
-        } catch (const std::bad_alloc&) {
-            t.host.ShowMessage(str::kStrKermitBufferFailed);
-            return false;
-        }
-    }
+    if (t.service.Protocol == kProtoKermit && !AllocateKermitBuffer(t)) return false;
 
     // The receiver may hold us with XOFF; our own XOFF would only stall its answers.
     if (PortIsOpen(t.port)) ApplySoftwareFlow(t.port, false, true);
@@ -158,7 +140,7 @@ int SendRun(Transfer& t) {
         t.host.SetField(dlg::kXfrStatus, "Error");
         if (sentNothing) {
             t.TransferActive() = 0;
-            t.host.SetField(dlg::kXfrError, SenderBuilt(protocol) ? TransferErrorText(result) : kNotAvailable);
+            t.host.SetField(dlg::kXfrError, SenderBuilt(protocol) ? TransferErrorText(result) : kNotAvailableText);
         } else {
             // A receiver's stray answer ends a send as well; it gets a text too.
             t.host.SetField(dlg::kXfrError, TransferErrorText(result < 0 ? result : kXfrProtocolError));
@@ -191,12 +173,7 @@ void SendClose(Transfer& t) {
         ClearSendState(s);
     }
     t.TransferActive() = 0;
-    if (PortIsOpen(t.port)) {
-        if (protocol != kProtoAscii) SetBinaryFraming(t.port, false);
-        const int flow = t.service.FlowControl;
-        const bool software = flow == 2 || flow == 3;
-        ApplySoftwareFlow(t.port, software, software);
-    }
+    RestoreLine(t, protocol);
     t.host.EnableMainWindow(true);
 }
 

@@ -22,12 +22,6 @@ constexpr int kShortData = 128;
 constexpr int kLongData = 1024;
 constexpr uint8_t kStreamStop = 0x12;  // three in a row stop a YMODEM-G stream
 
-bool LineOpen(const PortState& port) {
-    return port.handle != nullptr && port.handle->IsOpen();
-}
-
-int ErrorLimit(const Transfer& t) { return t.service.MaxErrors > 0 ? t.service.MaxErrors : 5; }
-
 // The size of a file we can send, or -1: missing, not a plain file, or too
 // large for the 32-bit counters and "%ld" fields.
 int64_t SendableSize(const std::string& path) {
@@ -50,7 +44,7 @@ bool Readable(const std::string& path) {
 // One more NAK or silence on the current block. Past the limit the receiver
 // is told with two CANs and the send ends.
 int CountError(Transfer& t, const char* text) {
-    if (++t.state.ErrorCount > ErrorLimit(t)) {
+    if (++t.state.ErrorCount > ErrorLimit(t.service)) {
         SendCancelBytes(t, 2);
         return kXfrMaxErrors;
     }
@@ -310,7 +304,7 @@ int WaitResponse(Transfer& t) {
             t.host.KillTimer(kTimerSendResponse);
             return kXfrUserCancelled;
         }
-        if (!LineOpen(t.port) || PollLine(t.port, t.modes) == kCarrierLost) {
+        if (!PortIsOpen(t.port) || PollLine(t.port, t.modes) == kCarrierLost) {
             t.host.KillTimer(kTimerSendResponse);
             return kXfrLostConnection;
         }

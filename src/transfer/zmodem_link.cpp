@@ -1,5 +1,7 @@
 #include "transfer/zmodem_link.h"
 
+#include "transfer/framework.h"
+
 namespace palvex {
 
 namespace {
@@ -8,16 +10,12 @@ namespace {
 // deeper queue only delays the receiver's XOFF and our reaction to Cancel.
 constexpr uint32_t kTransmitQueueLimit = 256;
 
-bool LineOpen(const PortState& port) {
-    return port.handle != nullptr && port.handle->IsOpen();
-}
-
 enum class Room { Ready, Wait, Failed };
 
 // One look at the line. PollLine queries the port status first, so the hold
 // flags and the queue count in PortStatus are fresh when it returns.
 Room CheckLine(Transfer& t, int& failure) {
-    if (!LineOpen(t.port) || PollLine(t.port, t.modes) == kCarrierLost) {
+    if (!PortIsOpen(t.port) || PollLine(t.port, t.modes) == kCarrierLost) {
         failure = kXfrLostConnection;
         return Room::Failed;
     }
