@@ -2,10 +2,7 @@
 // start, the run, the Cancel/OK button and the close.
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
-#include <limits>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "shell/dialog_ids.h"
@@ -35,17 +32,6 @@ void ClearSendState(TransferState& s) {
     s.LastResponse = 0;
     s.SendTimeoutFlag = 0;
     s.ZmodemTimeoutFlag = 0;
-}
-
-int64_t FileSize(const std::string& path) {
-    std::error_code ec;
-    const std::filesystem::path p(path);
-    if (!std::filesystem::is_regular_file(p, ec)) return -1;
-    const uintmax_t size = std::filesystem::file_size(p, ec);
-    if (ec) return -1;
-    // Counters and the "%ld" fields are 32 bits wide.
-    if (size > static_cast<uintmax_t>(std::numeric_limits<int32_t>::max())) return -1;
-    return static_cast<int64_t>(size);
 }
 
 }  // namespace
@@ -183,7 +169,7 @@ int ChooseSendFile(Transfer& t) {
     if (!t.host.ChooseSendPath(path)) return -1;
     s.ReceivePath = path;
     t.host.SetField(dlg::kXfrFileName, BaseName(path));
-    const int64_t size = FileSize(path);
+    const int64_t size = SendableSize(path);
     s.DeclaredSize = size > 0 ? static_cast<int32_t>(size) : 0;
     if (size < 1) return -1;
     t.host.SetField(dlg::kXfrFileSize, std::to_string(size));

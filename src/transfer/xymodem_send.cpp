@@ -22,17 +22,6 @@ constexpr int kShortData = 128;
 constexpr int kLongData = 1024;
 constexpr uint8_t kStreamStop = 0x12;  // three in a row stop a YMODEM-G stream
 
-// The size of a file we can send, or -1: missing, not a plain file, or too
-// large for the 32-bit counters and "%ld" fields.
-int64_t SendableSize(const std::string& path) {
-    std::error_code ec;
-    const std::filesystem::path p(path);
-    if (!std::filesystem::is_regular_file(p, ec)) return -1;
-    const uintmax_t size = std::filesystem::file_size(p, ec);
-    if (ec) return -1;
-    if (size > static_cast<uintmax_t>(std::numeric_limits<int32_t>::max())) return -1;
-    return static_cast<int64_t>(size);
-}
 
 bool Readable(const std::string& path) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
@@ -289,6 +278,25 @@ int StreamFile(Transfer& t, StreamListener& listener) {
     }
 }
 
+// EOT until the receiver takes it. XMODEM ends at the ACK; in a YMODEM batch
+// the ACK is followed by the "C" that asks for the next file, which ends it.
+int SendEot(Transfer& t, bool untilStart) {
+    int r = ZWriteByte(t, kEOT);
+    if (r < 0) return r;
+    for (;;) {
+        r = WaitResponse(t);
+        if (r == kRespAck && !untilStart) return 0;
+        if (r == kRespStart && untilStart) return 0;
+        if (r == kRespAck || r == kRespStart) continue;
+        if (r == kRespCan) return kXfrCancelReceived;
+        if (r != kRespNak) return r;
+        r = CountError(t, "NAK Received");
+        if (r < 0) return r;
+        r = ZWriteByte(t, kEOT);
+        if (r < 0) return r;
+    }
+}
+
 }  // namespace
 
 int WaitResponse(Transfer& t) {
@@ -328,6 +336,16 @@ int WaitResponse(Transfer& t) {
     }
 }
 
+int64_t SendableSize(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path p(path);
+    if (!std::filesystem::is_regular_file(p, ec)) return -1;
+    const uintmax_t size = std::filesystem::file_size(p, ec);
+    if (ec) return -1;
+    if (size > static_cast<uintmax_t>(std::numeric_limits<int32_t>::max())) return -1;
+    return static_cast<int64_t>(size);
+}
+
 int XmodemSend(Transfer& t) {
     TransferState& s = t.state;
     const bool oneK = s.ActiveProtocol == kProtoXmodem1k;
@@ -352,19 +370,7 @@ int XmodemSend(Transfer& t) {
     int r = SendBlocksWithAck(t, header, length, crc);
     if (r != 0) return r;
 
-    r = ZWriteByte(t, kEOT);
-    if (r < 0) return r;
-    for (;;) {
-        r = WaitResponse(t);
-        if (r == kRespAck) return 0;
-        if (r == kRespStart) continue;
-        if (r == kRespCan) return kXfrCancelReceived;
-        if (r != kRespNak) return r;
-        r = CountError(t, "NAK Received");
-        if (r < 0) return r;
-        r = ZWriteByte(t, kEOT);
-        if (r < 0) return r;
-    }
+    return SendEot(t, false);
 }
 
 int YmodemBatchSend(Transfer& t, const std::vector<std::string>& list) {
@@ -395,19 +401,8 @@ int YmodemBatchSend(Transfer& t, const std::vector<std::string>& list) {
         if (r != 0) return r;
 
         // EOT is acknowledged and followed by the "C" that asks for the next file.
-        r = ZWriteByte(t, kEOT);
-        if (r < 0) return r;
-        for (;;) {
-            r = WaitResponse(t);
-            if (r == kRespStart) break;
-            if (r == kRespAck) continue;
-            if (r == kRespCan) return kXfrCancelReceived;
-            if (r != kRespNak) return r;
-            r = CountError(t, "NAK Received");
-            if (r < 0) return r;
-            r = ZWriteByte(t, kEOT);
-            if (r < 0) return r;
-        }
+        r = SendEot(t, true);
+        if (r != 0) return r;
     }
     return EndBatch(t, true);
 }
