@@ -202,6 +202,7 @@ int WaitBlockStart(Transfer& t) {
             t.state.BlockFill = 1;
             return 0;
         }
+        ++t.state.SkippedBytes;
     }
     return -1;
 }

@@ -83,6 +83,7 @@ struct TransferState {
     int ViewerActive = 0;
     int ViewerWanted = 0;
     int EotPending = 0;          // a first EOT was answered with NAK
+    int SkippedBytes = 0;        // bytes passed over while waiting for a block start
     std::vector<std::string> BatchList;  // full paths, in the order of the list
     int BatchCount = 0;
 

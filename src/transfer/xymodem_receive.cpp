@@ -91,9 +91,12 @@ int CollectBlock(Transfer& t) {
         // damaged is skipped up to the first start character in its data,
         // and 0x04 is as likely as any byte there. Taking it would end the
         // file early and call it done. The first EOT is refused; a sender
-        // that has finished repeats it at once, a damaged block comes again.
-        if (!s.EotPending) {
+        // that has finished repeats it at once, straight after our NAK,
+        // while a damaged block comes again. An EOT that follows skipped
+        // bytes is the rest of that damaged block, never the repeat.
+        if (!s.EotPending || s.SkippedBytes != 0) {
             s.EotPending = 1;
+            s.SkippedBytes = 0;
             SendControl(t, kNAK);
             return kXfrNothing;
         }

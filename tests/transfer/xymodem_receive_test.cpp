@@ -75,6 +75,9 @@ TEST(XmodemReceive, DataBlocksTakenOrRefused) {
         {"1k EOT repeated", kProtoXmodem1k, 4, 3, kEot + kEot, 2, kNak + kAck, 384, 4},
         {"an EOT inside a damaged block is refused", kProtoXmodemCrc, 4, 3,
          "\x41" + std::string(40, 'd') + kEot + std::string(90, 'd'), 0, kNak, 384, 4},
+        {"two EOTs apart inside a damaged block are both refused", kProtoXmodemCrc, 4, 3,
+         "\x41" + std::string(40, 'd') + kEot + std::string(20, 'd') + kEot + std::string(60, 'd'), 0, kNak + kNak,
+         384, 4},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
