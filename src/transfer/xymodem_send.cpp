@@ -132,16 +132,19 @@ int WriteBlock(Transfer& t, const Block& block) {
 
 // After a block went out: waits for its ACK, answering NAKs (and, when
 // `retryOnTimeout`, silences) with the same block up to the error limit.
-// "C" and "G" are not answers to a block and are waited past.
-int AwaitAck(Transfer& t, const Block& block, bool retryOnTimeout) {
+// "C" and "G" are waited past, except where `startAsksAgain`: a receiver
+// that has not taken a file's first block (or a block 0) yet asks for it
+// again with "C" rather than NAK when it arrived damaged.
+int AwaitAck(Transfer& t, const Block& block, bool retryOnTimeout, bool startAsksAgain) {
     for (;;) {
         int r = WaitResponse(t);
         if (r == kRespAck) {
             t.state.ErrorCount = 0;
             return 0;
         }
-        if (r == kRespStart) continue;
+        if (r == kRespStart && !startAsksAgain) continue;
         if (r == kRespCan) return kXfrCancelReceived;
+        if (r == kRespStart) r = kRespNak;
         if (r != kRespNak && !(r == kXfrTimeout && retryOnTimeout)) return r;
         r = CountError(t, RetryText(r));
         if (r < 0) return r;
@@ -153,7 +156,7 @@ int AwaitAck(Transfer& t, const Block& block, bool retryOnTimeout) {
 // The blocks of ReceivePath from BytesDone on, each until it is acknowledged.
 int SendBlocksWithAck(Transfer& t, uint8_t header, int length, bool crc) {
     Block block;
-    for (;;) {
+    for (bool first = true;; first = false) {
         const Built built = BuildBlock(t, block, header, length, crc);
         if (built == Built::EndOfFile) return 0;
         if (built != Built::Block) return BuildResultCode(built);
@@ -162,7 +165,7 @@ int SendBlocksWithAck(Transfer& t, uint8_t header, int length, bool crc) {
         if (r < 0) return r;
         t.state.BytesDone += block.fileBytes;
         UpdateProgress(t, 1);
-        r = AwaitAck(t, block, true);
+        r = AwaitAck(t, block, true, first);
         if (r < 0) return r;
     }
 }
@@ -205,7 +208,7 @@ bool AskedForFile(const TransferState& s) {
 // The empty block 0 that ends a batch. When no file went out (all were
 // empty) the receiver has not asked for anything yet, so its start byte is
 // awaited first.
-int EndBatch(Transfer& t, bool retryOnTimeout) {
+int EndBatch(Transfer& t, bool acknowledged) {
     if (!AskedForFile(t.state)) {
         const int r = WaitStart(t);
         if (r != 0) return r;
@@ -215,7 +218,9 @@ int EndBatch(Transfer& t, bool retryOnTimeout) {
     BuildBlockZero(t, block, std::string(), 0);
     int r = WriteBlock(t, block);
     if (r < 0) return r;
-    return AwaitAck(t, block, retryOnTimeout);
+    // YMODEM-G's receiver answers only with ACK here and its "G"s are stray;
+    // YMODEM's asks again with "C" when the block came damaged.
+    return AwaitAck(t, block, acknowledged, acknowledged);
 }
 
 // ---- YMODEM-G stream --------------------------------------------------------
@@ -391,7 +396,7 @@ int YmodemBatchSend(Transfer& t, const std::vector<std::string>& list) {
         BuildBlockZero(t, block, BaseName(path), s.DeclaredSize);
         r = WriteBlock(t, block);
         if (r < 0) return r;
-        r = AwaitAck(t, block, true);
+        r = AwaitAck(t, block, true, true);
         if (r != 0) return r;
 
         // The data phase opens with the receiver's "C".
