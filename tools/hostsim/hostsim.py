@@ -25,6 +25,9 @@ import traceback
 # Run from a source tree: leave no bytecode caches beside the sources.
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "lib"))
+
+from rawtty import set_nonblocking, set_raw  # noqa: E402
 
 import host  # noqa: E402
 import hsconfig  # noqa: E402
@@ -34,25 +37,6 @@ CR, LF = 13, 10
 PORT_POLL = 0.05  # how often a closed slave is checked for a new opener
 OUTQ_LIMIT = 65536
 MAX_ERRORS_IN_A_ROW = 10
-
-
-def set_raw(fd):
-    """No echo, no line discipline, 8 bits through unchanged both ways."""
-    attrs = termios.tcgetattr(fd)
-    attrs[0] &= ~(termios.IGNBRK | termios.BRKINT | termios.PARMRK | termios.ISTRIP
-                  | termios.INLCR | termios.IGNCR | termios.ICRNL | termios.IXON
-                  | termios.IXOFF | termios.IXANY)
-    attrs[1] &= ~termios.OPOST
-    attrs[2] &= ~(termios.CSIZE | termios.PARENB)
-    attrs[2] |= termios.CS8 | termios.CREAD | termios.CLOCAL
-    attrs[3] &= ~(termios.ECHO | termios.ECHONL | termios.ICANON | termios.ISIG | termios.IEXTEN)
-    attrs[6][termios.VMIN] = 1
-    attrs[6][termios.VTIME] = 0
-    termios.tcsetattr(fd, termios.TCSANOW, attrs)
-
-
-def set_nonblocking(fd):
-    fcntl.fcntl(fd, fcntl.F_SETFL, fcntl.fcntl(fd, fcntl.F_GETFL) | os.O_NONBLOCK)
 
 
 def printable(data):

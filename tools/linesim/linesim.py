@@ -28,6 +28,9 @@ import termios
 import time
 
 sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "lib"))
+
+from rawtty import set_nonblocking, set_raw  # noqa: E402
 
 READ_SIZE = 4096
 EXIT_DRAIN = 2.0     # how long output is still taken from a command that exited
@@ -35,25 +38,6 @@ KILL_WAIT = 2.0      # SIGTERM, then SIGKILL after this long
 HANGUP_WAIT = 5.0    # longest wait for a pty's reader before its master goes
 HANGUP_SETTLE = 0.05
 MIN_SLEEP = 0.0005   # the loop wakes no more often than this for pacing
-
-
-def set_raw(fd):
-    """No echo, no line discipline, 8 bits through unchanged both ways."""
-    attrs = termios.tcgetattr(fd)
-    attrs[0] &= ~(termios.IGNBRK | termios.BRKINT | termios.PARMRK | termios.ISTRIP
-                  | termios.INLCR | termios.IGNCR | termios.ICRNL | termios.IXON
-                  | termios.IXOFF | termios.IXANY)
-    attrs[1] &= ~termios.OPOST
-    attrs[2] &= ~(termios.CSIZE | termios.PARENB | getattr(termios, "CRTSCTS", 0))
-    attrs[2] |= termios.CS8 | termios.CREAD | termios.CLOCAL
-    attrs[3] &= ~(termios.ECHO | termios.ECHONL | termios.ICANON | termios.ISIG | termios.IEXTEN)
-    attrs[6][termios.VMIN] = 1
-    attrs[6][termios.VTIME] = 0
-    termios.tcsetattr(fd, termios.TCSANOW, attrs)
-
-
-def set_nonblocking(fd):
-    fcntl.fcntl(fd, fcntl.F_SETFL, fcntl.fcntl(fd, fcntl.F_GETFL) | os.O_NONBLOCK)
 
 
 def parse_rate(text):
