@@ -53,6 +53,8 @@ void RestartIdleTimer(Transfer& t) { t.host.StartTimer(kTimerReceiveIdle, kRecei
 
 }  // namespace
 
+bool ProtocolBuilt(int protocol) { return protocol >= kProtoXmodemChecksum && protocol <= kProtoYmodemG; }
+
 bool PortIsOpen(const PortState& port) { return port.handle != nullptr && port.handle->IsOpen(); }
 
 int ErrorLimit(const ServiceEntry& service) { return service.MaxErrors > 0 ? service.MaxErrors : 5; }

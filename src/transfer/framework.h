@@ -71,6 +71,8 @@ void RestoreLine(Transfer& t, int protocol);
 // Kermit's second packet buffer, KermitPacketSize + 20 bytes (0 counts as
 // 1024). False, with string 95 shown, when there is no memory for it.
 bool AllocateKermitBuffer(Transfer& t);
+// Both directions of the protocol exist; the others end as soon as they start.
+bool ProtocolBuilt(int protocol);
 // Field 16 of a protocol that is not built yet.
 inline constexpr const char* kNotAvailableText = "not available yet";
 

@@ -13,9 +13,6 @@ namespace palvex {
 
 namespace {
 
-// The protocols whose receivers exist; the others end as soon as they start.
-bool ReceiverBuilt(int protocol) { return protocol >= kProtoXmodemChecksum && protocol <= kProtoYmodemG; }
-
 // Everything of the last transfer goes, but the buffers the Receive and Send
 // commands set up for the dialog's whole life, and the Cancel flag, which the
 // main window clears once the dialog is gone.
@@ -69,7 +66,7 @@ void ReceiveInit(Transfer& t) {
     s.StartTick = t.host.TickCount();
     t.TransferActive() = 1;
 
-    if (!ReceiverBuilt(protocol)) {
+    if (!ProtocolBuilt(protocol)) {
         t.host.PostStart();
         return;
     }
@@ -99,7 +96,7 @@ void ReceiveInit(Transfer& t) {
 
 int ReceiveRun(Transfer& t) {
     TransferState& s = t.state;
-    const bool built = ReceiverBuilt(s.ActiveProtocol);
+    const bool built = ProtocolBuilt(s.ActiveProtocol);
     const int result = built ? ReceiveLoop(t) : kXfrProtocolError;
 
     // A late idle tick must not reach the next transfer.

@@ -15,9 +15,6 @@ namespace palvex {
 
 namespace {
 
-// The protocols whose senders exist; the others end as soon as they start.
-bool SenderBuilt(int protocol) { return protocol >= kProtoXmodemChecksum && protocol <= kProtoYmodemG; }
-
 
 // What the last send left behind goes; the buffers the Send command set up
 // for the dialog's whole life stay until the main window frees them, and the
@@ -55,7 +52,7 @@ void SendInit(Transfer& t) {
 
     if (protocol == kProtoAscii) {
         // Text goes both ways under XON/XOFF.
-        if (SenderBuilt(protocol)) {
+        if (ProtocolBuilt(protocol)) {
             if (PortIsOpen(t.port)) ApplySoftwareFlow(t.port, true, true);
             SendControl(t, ResolveStartChar(t.service.AsciiStartChar));
             s.AsciiEndChar = ResolveEndChar(t.service.AsciiEndChar);
@@ -87,7 +84,7 @@ int SendRun(Transfer& t) {
         // Cancel was pressed before the start arrived.
         result = kXfrUserCancelled;
         sentNothing = true;
-    } else if (!SenderBuilt(protocol)) {
+    } else if (!ProtocolBuilt(protocol)) {
         result = kXfrProtocolError;
         sentNothing = true;
     } else if (protocol <= kProtoXmodem1k) {
@@ -126,7 +123,7 @@ int SendRun(Transfer& t) {
         t.host.SetField(dlg::kXfrStatus, "Error");
         if (sentNothing) {
             t.TransferActive() = 0;
-            t.host.SetField(dlg::kXfrError, SenderBuilt(protocol) ? TransferErrorText(result) : kNotAvailableText);
+            t.host.SetField(dlg::kXfrError, ProtocolBuilt(protocol) ? TransferErrorText(result) : kNotAvailableText);
         } else {
             // A receiver's stray answer ends a send as well; it gets a text too.
             t.host.SetField(dlg::kXfrError, TransferErrorText(result < 0 ? result : kXfrProtocolError));
