@@ -15,7 +15,6 @@ namespace palvex {
 
 namespace {
 
-
 // What the last send left behind goes; the buffers the Send command set up
 // for the dialog's whole life stay until the main window frees them, and the
 // Cancel flag until the dialog is gone.
