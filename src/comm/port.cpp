@@ -127,6 +127,11 @@ int WritePort(PortState& port, const uint8_t* buffer, int count) {
     return n > 0 ? n : 0;
 }
 
+int FlushPort(PortState& port) {
+    if (!HasDevice(port)) return 0;
+    return port.handle->Flush() ? 1 : 0;
+}
+
 int QueryPortStatus(PortState& port) {
     if (!HasDevice(port)) return 0;
     // Line errors are cleared and forgotten; only the queue counts and hold

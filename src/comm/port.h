@@ -50,6 +50,9 @@ int ConnectPort(PortState& port, const ServiceEntry& service, Ui& ui, WindowRef 
 void BuildPortDcb(PortState& port, const ServiceEntry& service);
 int ReadPort(PortState& port, uint8_t* buffer, int count);
 int WritePort(PortState& port, const uint8_t* buffer, int count);
+// Sends at once what the device holds back from earlier writes: for bytes
+// nobody will wait on an answer to, such as a cancel.
+int FlushPort(PortState& port);
 int QueryPortStatus(PortState& port);
 // Non-zero on success; `status` gets the MS_ bits.
 int GetModemLines(PortState& port, uint32_t& status);

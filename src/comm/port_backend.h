@@ -32,6 +32,9 @@ public:
     virtual bool ClearBreak() = 0;                                               // ClearCommBreak
     virtual bool Purge(uint32_t flags) = 0;                                      // PurgeComm
     virtual bool SetMask(uint32_t mask) = 0;                                     // SetCommMask
+    // Hands over bytes the backend held back to write together; a backend
+    // that holds none has nothing to do. False when some are still held.
+    virtual bool Flush() { return true; }
     virtual void Close() = 0;                                                    // CloseHandle
 };
 

@@ -67,6 +67,9 @@ void ApplySoftwareFlow(PortState& port, bool in, bool out) {
 
 void RestoreLine(Transfer& t, int protocol) {
     if (!PortIsOpen(t.port)) return;
+    // The transfer's last bytes (an ACK of EOT, a cancel) leave now; the
+    // terminal may not read for a while.
+    FlushPort(t.port);
     if (protocol != kProtoAscii) SetBinaryFraming(t.port, false);
     const int flow = t.service.FlowControl;
     const bool software = flow == 2 || flow == 3;  // "Xon/Xoff", "HW & Xon/Xoff"
@@ -361,6 +364,8 @@ int SendControl(Transfer& t, uint8_t byte) { return WritePort(t.port, &byte, 1);
 
 void SendCancelBytes(Transfer& t, int count) {
     for (int i = 0; i < count; ++i) SendControl(t, kCAN);
+    // Nothing reads after a cancel: the bytes must not wait to be gathered.
+    FlushPort(t.port);
 }
 
 }  // namespace palvex

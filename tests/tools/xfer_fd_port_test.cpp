@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "comm/port.h"
+#include "comm/gathering_port.h"
 #include "comm/posix/fd_port.h"
 #include "line_port.h"
 
@@ -341,6 +342,7 @@ TEST_F(FdPortTest, SmallWritesAreGatheredAndLeaveBeforeAnyRead) {
     const std::string path = ttyname(slave);
     Line pipes = Pipes();
     xfer::LinePort linePort;
+    GatheringPort gathered(linePort);
     FdPort fdPort(pipes.portRead, pipes.portWrite);
     const struct {
         const char* kind;
@@ -349,7 +351,7 @@ TEST_F(FdPortTest, SmallWritesAreGatheredAndLeaveBeforeAnyRead) {
         const char* name;
     } rows[] = {
         {"descriptors", &fdPort, pipes, "stdio"},
-        {"device", &linePort, Line{-1, -1, master, master, "pty"}, path.c_str()},
+        {"device", &gathered, Line{-1, -1, master, master, "pty"}, path.c_str()},
     };
     for (const auto& row : rows) {
         PortState port;

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <string>
 
+#include "comm/gathering_port.h"
 #include "comm/posix/fd_port.h"
 #include "line_port.h"
 #include "xfer_options.h"
@@ -104,15 +105,16 @@ int main(int argc, char** argv) {
 
     if (!options.line.empty()) {
         LinePort device;
+        palvex::GatheringPort line(device);
         settings.deviceName = options.line;
         settings.carrierFromStart = false;
         LineHooks hooks;
         hooks.gone = [&device] { return device.LineGone(); };
-        hooks.wait = [&device](int ms) {
-            device.Flush();
+        hooks.wait = [&device, &line](int ms) {
+            line.Flush();
             if (device.IsOpen()) palvex::WaitDescriptorReadable(device.Descriptor(), ms);
         };
-        return RunTransfer(options, device, hooks, settings);
+        return RunTransfer(options, line, hooks, settings);
     }
 
     // On the line itself (a terminal session on a remote host), anything

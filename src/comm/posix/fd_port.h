@@ -45,7 +45,7 @@ public:
     // The far end is gone: end of input, a hang-up, or a write nobody reads.
     bool LineGone();
     // Sends what was gathered, as far as the far end takes it now.
-    void Flush() { Drain(false); }
+    bool Flush() override { return Drain(false); }
     // Bytes gathered and not yet handed to the descriptor.
     int Pending() const { return static_cast<int>(pending_.size()); }
 

@@ -13,7 +13,7 @@ App::App(HINSTANCE instance, Ui* uiOverride)
       loop(&pump.SessionDialog),
       disconnector(*this),
       session{CurrentService, port, pump, screen, modes, ui, loop} {
-    port.handle = &device;
+    port.handle = &line;
     session.disconnector = &disconnector;
     session.capture = &capture;
     session.spool = &spool;
@@ -23,7 +23,7 @@ App::App(HINSTANCE instance, Ui* uiOverride)
 
 App::~App() {
     if (MainWindow && IsWindow(MainWindow)) DestroyWindow(MainWindow);
-    if (device.IsOpen()) device.Close();
+    if (line.IsOpen()) line.Close();
 }
 
 }  // namespace palvex

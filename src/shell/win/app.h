@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "comm/gathering_port.h"
 #include "comm/pump.h"
 #include "comm/session.h"
 #include "comm/win/win32_port.h"
@@ -79,6 +80,7 @@ struct App {
     TerminalScreen screen;
     TerminalModes modes;
     Win32Port device;
+    GatheringPort line{device};    // what the session writes to: the device behind a transmit queue
     ModemProfile WorkingProfile;   // reloaded whenever a service becomes current
 
     WinUi winUi;
