@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <new>
 #include <system_error>
+#include <utility>
 
 #include "shell/dialog_ids.h"
 #include "shell/string_ids.h"
@@ -63,6 +64,16 @@ void ApplySoftwareFlow(PortState& port, bool in, bool out) {
     port.PortDcb.fInX = in ? 1 : 0;
     port.PortDcb.fOutX = out ? 1 : 0;
     ApplyPortDcb(port);
+}
+
+void ResetTransferState(TransferState& s) {
+    TransferState fresh;
+    fresh.TransferCancelled = s.TransferCancelled;
+    fresh.ActiveProtocol = s.ActiveProtocol;
+    fresh.BatchList = std::move(s.BatchList);
+    fresh.BatchCount = s.BatchCount;
+    fresh.KermitBuffer = std::move(s.KermitBuffer);
+    s = std::move(fresh);
 }
 
 void RestoreLine(Transfer& t, int protocol) {

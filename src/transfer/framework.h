@@ -65,6 +65,11 @@ bool PortIsOpen(const PortState& port);
 int ErrorLimit(const ServiceEntry& service);
 // fInX and fOutX, applied to the device.
 void ApplySoftwareFlow(PortState& port, bool in, bool out);
+// Everything of the last transfer goes, but the buffers the Receive and Send
+// commands set up for the dialog's whole life (batch list, Kermit buffer),
+// the protocol, and the Cancel flag, which the main window clears once the
+// dialog is gone.
+void ResetTransferState(TransferState& s);
 // When the status dialog closes: 7-bit framing back (unless ASCII) and XON/XOFF
 // both ways as the service's flow control says.
 void RestoreLine(Transfer& t, int protocol);

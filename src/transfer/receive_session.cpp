@@ -11,25 +11,6 @@
 
 namespace palvex {
 
-namespace {
-
-// Everything of the last transfer goes, but the buffers the Receive and Send
-// commands set up for the dialog's whole life, and the Cancel flag, which the
-// main window clears once the dialog is gone.
-void ClearTransferState(Transfer& t) {
-    TransferState& s = t.state;
-    TransferState fresh;
-    fresh.TransferCancelled = s.TransferCancelled;
-    fresh.ActiveProtocol = s.ActiveProtocol;
-    fresh.BatchList = std::move(s.BatchList);
-    fresh.BatchCount = s.BatchCount;
-    fresh.KermitBuffer = std::move(s.KermitBuffer);
-    s = std::move(fresh);
-}
-
-
-}  // namespace
-
 bool PrepareReceive(Transfer& t) {
     const int protocol = t.service.Protocol;
     if (protocol == kProtoZmodem && t.TransferActive()) return false;
@@ -45,7 +26,7 @@ bool PrepareReceive(Transfer& t) {
 void ReceiveInit(Transfer& t) {
     TransferState& s = t.state;
     s.TransferCancelled = 0;
-    ClearTransferState(t);
+    ResetTransferState(t.state);
     if (t.service.MaxErrors == 0) t.service.MaxErrors = 5;
     const int protocol = t.service.Protocol;
     s.ActiveProtocol = protocol;
@@ -140,7 +121,7 @@ bool ReceiveButton(Transfer& t) {
 void ReceiveClose(Transfer& t) {
     const int protocol = t.state.ActiveProtocol;
     ViewerClose(t);
-    ClearTransferState(t);
+    ResetTransferState(t.state);
     t.TransferActive() = 0;
     RestoreLine(t, protocol);
     t.host.EnableMainWindow(true);

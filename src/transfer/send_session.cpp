@@ -13,25 +13,6 @@
 
 namespace palvex {
 
-namespace {
-
-// What the last send left behind goes; the buffers the Send command set up
-// for the dialog's whole life stay until the main window frees them, and the
-// Cancel flag until the dialog is gone.
-void ClearSendState(TransferState& s) {
-    s.BytesDone = 0;
-    s.BlockFill = 0;
-    s.FirstBlockDone = 0;
-    s.ErrorCount = 0;
-    s.DeclaredSize = 0;
-    s.Percent = 0;
-    s.LastResponse = 0;
-    s.SendTimeoutFlag = 0;
-    s.ZmodemTimeoutFlag = 0;
-}
-
-}  // namespace
-
 bool PrepareSend(Transfer& t) {
     t.pump.ZmodemHeaderLength = 0;
 
@@ -44,7 +25,7 @@ bool PrepareSend(Transfer& t) {
 
 void SendInit(Transfer& t) {
     TransferState& s = t.state;
-    ClearSendState(s);
+    ResetTransferState(s);
     if (t.service.MaxErrors == 0) t.service.MaxErrors = 5;
     const int protocol = t.service.Protocol;
     s.ActiveProtocol = protocol;
@@ -152,7 +133,7 @@ void SendClose(Transfer& t) {
     if (t.TransferActive()) {
         // The receiver is still waiting for us: tell it the transfer is over.
         if (protocol != kProtoAscii) SendCancelBytes(t, protocol == kProtoZmodem ? 5 : 3);
-        ClearSendState(s);
+        ResetTransferState(s);
     }
     t.TransferActive() = 0;
     RestoreLine(t, protocol);
