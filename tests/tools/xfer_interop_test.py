@@ -4,20 +4,12 @@ ptys: XMODEM checksum, CRC and 1K, YMODEM batch and YMODEM-G, both ways, for
 files of 0 bytes to 1 MB of random data.
 
 Each side has a pty of its own and a relay joins them, as a cable joins two
-computers: lrzsz changes its terminal settings while it runs (sb turns on
-IXON and ISIG when it streams), and on one shared pty those settings would
-apply to our side as well; and a slave that hangs up loses what it had not
-read yet. lrzsz answers into a pipe, since it empties its terminal both ways
-when it ends. palvex-xfer opens its slave either itself (--line) or has it
-as standard input and output. Against itself (YMODEM-G, for which lrzsz has
-no receiver) the two take one way each, or, once, the sender sits on the
-master of the receiver's pty.
-
-lrzsz's receivers empty their input right after every answer. On a real
-line the next block is still on the wire then; on a pty it may be there
-already and would be thrown away. The relay therefore holds bytes for a
-lrzsz receiver that has answered until it waits for input again, as the
-wire would.
+computers: lrzsz changes its terminal settings while it runs, which on one
+shared pty would apply to our side too. lrzsz answers into a pipe, since it
+empties its terminal both ways when it ends. lrzsz's receivers also empty
+their input right after every answer, where on a real line the next block is
+still on the wire; the relay holds bytes for such a receiver until it waits
+for input again.
 
 Usage: xfer_interop_test.py --xfer PATH [--no-large] [--jobs N] [--only TEXT]
 Exit status 0 when every transfer did what it should, 1 otherwise, 77 when
@@ -41,7 +33,7 @@ import threading
 import time
 import tty
 
-SIZES = [0, 1, 127, 128, 129, 1023, 1024, 1025, 100 * 1024, 1024 * 1024]
+SIZES = [0, 1, 127, 128, 129, 1023, 1024, 1025, 1024 * 1024]
 LARGE = 1024 * 1024
 SUB = 0x1A
 # lrzsz's own verdict on a transfer and the time left to the other side once
@@ -305,8 +297,6 @@ def run_case(case, xfer, root):
     return outcome
 
 
-# ---- What the files must look like ------------------------------------------
-
 def file_bytes(path):
     try:
         with open(path, "rb") as f:
@@ -344,8 +334,6 @@ def expect_status(o, ours, peer):
     if peer is not None:
         o.check(o.status["peer"] == peer, "the peer ended with %s, not %s" % (o.status["peer"], peer))
 
-
-# ---- The cases ----------------------------------------------------------------
 
 def make_data(rng, size):
     return bytes(rng.getrandbits(8) for _ in range(size)) if size < 4096 else rng.randbytes(size)
@@ -412,7 +400,7 @@ def xmodem_cases(rng, sizes, root):
 
 def batch_groups(sizes):
     """Three files a batch, the empty one in the middle of the first."""
-    groups = [[1, 0, 127], [128, 129, 1023], [1024, 1025, 100 * 1024], [LARGE, 1, 1024]]
+    groups = [[1, 0, 127], [128, 129, 1023], [1024, 1025], [LARGE, 1, 1024]]
     allowed = set(sizes) | {1, 1024}
     return [[s for s in g if s in allowed] for g in groups]
 
@@ -483,8 +471,6 @@ def ymodem_cases(rng, sizes, root):
     return cases
 
 
-# ---- The program's own ends: usage, refusals, Ctrl-C ----------------------------
-
 def cli_checks(xfer, root):
     """What palvex-xfer says and returns before or instead of a transfer."""
     outcomes = []
@@ -497,10 +483,7 @@ def cli_checks(xfer, root):
         # arguments, exit status, text expected on (stdout, stderr)
         (["--help"], 0, ("usage: palvex-xfer", "")),
         (["send", "--protocol", "zmodem", some], 2, ("", "zmodem: not available yet")),
-        (["receive", "--protocol", "kermit"], 2, ("", "kermit: not available yet")),
-        (["receive", "--protocol", "ascii", "x"], 2, ("", "ascii: not available yet")),
         (["send", "--protocol", "xmodem"], 2, ("", "exactly one FILE")),
-        (["receive", "--protocol", "ymodem", "--dir", os.path.join(work, "none")], 2, ("", "no directory")),
         (["send", "--protocol", "ymodem", some, os.path.join(work, "none.bin")], 1, ("", "No such file")),
         (["receive", "--protocol", "ymodem", "--line", os.path.join(work, "none")], 1, ("", "cannot open")),
         # A line that is only /dev/null ends at once, after the start byte.

@@ -40,18 +40,15 @@ TEST(XferOptionsTest, AcceptedLinesGiveTheirSettings) {
          Direction::kReceive, kProtoXmodemChecksum, ".", "", 115200, 5, false, {"out.bin"}},
         {{"send", "--protocol", "ymodem-g", "--line", "/dev/ttyS0", "--speed", "9600", "a", "b"},
          Direction::kSend, kProtoYmodemG, ".", "/dev/ttyS0", 9600, 5, false, {"a", "b"}},
-        // Options may come before the direction and between the files.
+        // Options may come before the direction and between the files; after
+        // "--" even a name that looks like an option is a file.
         {{"--protocol", "ymodem", "--dir", "/tmp", "receive", "--keep-backup", "--max-errors", "12"},
          Direction::kReceive, kProtoYmodemBatch, "/tmp", "", 115200, 12, true, {}},
-        {{"send", "a", "--protocol", "xmodem-1k"},
-         Direction::kSend, kProtoXmodem1k, ".", "", 115200, 5, false, {"a"}},
-        // After "--" even a name that looks like an option is a file.
-        {{"send", "--protocol", "xmodem-crc", "--", "--odd-name"},
-         Direction::kSend, kProtoXmodemCrc, ".", "", 115200, 5, false, {"--odd-name"}},
+        {{"send", "a", "--protocol", "xmodem-crc", "--", "--odd-name"},
+         Direction::kSend, kProtoXmodemCrc, ".", "", 115200, 5, false, {"a", "--odd-name"}},
         // The protocols not built yet still parse: they are refused later
         // with their own message.
         {{"receive", "--protocol", "zmodem"}, Direction::kReceive, kProtoZmodem, ".", "", 115200, 5, false, {}},
-        {{"send", "--protocol", "ascii", "-"}, Direction::kSend, kProtoAscii, ".", "", 115200, 5, false, {"-"}},
         {{"send", "--protocol", "kermit", "--speed", "50", "--max-errors", "32767", "x"},
          Direction::kSend, kProtoKermit, ".", "", 50, 32767, false, {"x"}},
     };
@@ -78,23 +75,18 @@ TEST(XferOptionsTest, RefusedLinesSayWhy) {
         const char* says;
     } rows[] = {
         {{}, "send' or 'receive"},
-        {{"--protocol", "xmodem"}, "send' or 'receive"},
         {{"fetch", "--protocol", "xmodem"}, "'fetch'"},
         {{"send", "file"}, "--protocol is required"},
         {{"send", "--protocol"}, "--protocol needs a name"},
         {{"send", "--protocol", "xmodem-2k", "f"}, "unknown protocol 'xmodem-2k'"},
-        {{"send", "--protocol", "XMODEM", "f"}, "unknown protocol"},
         {{"send", "--protocol", "xmodem", "--verbose", "f"}, "unknown option '--verbose'"},
-        {{"receive", "--protocol", "ymodem", "--dir"}, "--dir needs a directory"},
         {{"receive", "--protocol", "ymodem", "--dir", ""}, "--dir needs a directory"},
         {{"receive", "--protocol", "ymodem", "--dir", longDir}, "longer than 1027"},
         {{"send", "--protocol", "xmodem", "--line"}, "--line needs a device"},
-        {{"send", "--protocol", "xmodem", "--speed", "fast", "f"}, "--speed takes"},
         {{"send", "--protocol", "xmodem", "--speed", "49", "f"}, "--speed takes"},
         {{"send", "--protocol", "xmodem", "--speed", "9600x", "f"}, "--speed takes"},
         {{"send", "--protocol", "xmodem", "--max-errors", "0", "f"}, "--max-errors takes"},
         {{"send", "--protocol", "xmodem", "--max-errors", "32768", "f"}, "--max-errors takes"},
-        {{"send", "--protocol", "xmodem", "--max-errors", "-3", "f"}, "--max-errors takes"},
         {{"send", "--protocol", "xmodem", "--max-errors"}, "--max-errors takes"},
         {{"send", "--protocol", "xmodem", ""}, "empty file name"},
     };
@@ -137,15 +129,12 @@ TEST_F(FilesFixture, FilesAreCheckedBeforeTheLineIsTouched) {
     } rows[] = {
         {Direction::kReceive, kProtoXmodemCrc, {P("new.bin")}, ".", kExitComplete, ""},
         {Direction::kReceive, kProtoXmodemCrc, {}, ".", kExitUsage, "exactly one FILE"},
-        {Direction::kReceive, kProtoXmodem1k, {P("a"), P("b")}, ".", kExitUsage, "exactly one FILE"},
         {Direction::kReceive, kProtoXmodemChecksum, {P("nodir/new.bin")}, ".", kExitUsage, "no directory"},
         {Direction::kReceive, kProtoYmodemBatch, {}, P("sub"), kExitComplete, ""},
-        {Direction::kReceive, kProtoYmodemG, {}, P("nodir"), kExitUsage, "no directory"},
         {Direction::kReceive, kProtoYmodemBatch, {}, P("data.bin"), kExitUsage, "no directory"},
         {Direction::kReceive, kProtoYmodemBatch, {P("x")}, ".", kExitUsage, "takes the names from the sender"},
         {Direction::kSend, kProtoXmodemCrc, {P("data.bin")}, ".", kExitComplete, ""},
         {Direction::kSend, kProtoXmodemCrc, {}, ".", kExitUsage, "exactly one FILE"},
-        {Direction::kSend, kProtoXmodem1k, {P("data.bin"), P("data.bin")}, ".", kExitUsage, "exactly one FILE"},
         {Direction::kSend, kProtoXmodemChecksum, {P("empty.bin")}, ".", kExitFailed, "cannot send a zero-length file"},
         {Direction::kSend, kProtoXmodemCrc, {missing}, ".", kExitFailed, "No such file"},
         {Direction::kSend, kProtoXmodemCrc, {P("sub")}, ".", kExitFailed, "not a regular file"},
