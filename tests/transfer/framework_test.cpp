@@ -121,20 +121,6 @@ TEST(Names, ReceivedNamesStayInTheDownloadFolder) {
     EXPECT_EQ(DownloadPath(full, "x").size(), sizeof full.DownloadDir + 2);
 }
 
-TEST(Backups, ExistingFileMovesToItsBakNameInTheCurrentFolder) {
-    TransferRig rig;
-    testing::CurrentDirGuard here(rig.dir.path());
-    std::filesystem::create_directory(rig.dir.path() / "DL");
-    const std::string original = (rig.dir.path() / "DL" / "PIC.TAR.GZ").string();
-    testing::WriteFile(original, "old picture");
-    BackupExisting(original);
-    EXPECT_FALSE(std::filesystem::exists(original));
-    EXPECT_EQ(testing::ReadFile(rig.dir.File("PIC.bak")), "old picture");
-
-    BackupExisting((rig.dir.path() / "DL" / "NEW.TXT").string());
-    EXPECT_FALSE(std::filesystem::exists(rig.dir.File("NEW.bak"))) << "nothing to back up, nothing appears";
-}
-
 TEST(BlockStart, NoiseGivesTheLoopItsTurnBack) {
     TransferRig noisy;
     noisy.Feed(std::string(5000, 'n'));

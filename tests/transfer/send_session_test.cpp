@@ -31,7 +31,6 @@ TEST(SendSession, SendCommandAndStartPrepareTheLineAndTheDialog) {
         std::string written;  // by the start
     } cases[] = {
         {kProtoXmodemCrc, 0, 0, true, ""},
-        {kProtoYmodemG, 0, 0, true, ""},
         {kProtoKermit, 0, 1044, true, ""},
         {kProtoKermit, 100, 120, true, ""},
         {kProtoAscii, 0, 0, false, ""},  // no start character while ASCII cannot send
@@ -87,7 +86,6 @@ struct RunCase {
 TEST(SendSession, RunSendsAndShowsHowItEnded) {
     const RunCase cases[] = {
         {"XMODEM done", kProtoXmodemCrc, 300, false, "", false, 0, "Done", "Successful", true, 0},
-        {"YMODEM done", kProtoYmodemBatch, 300, false, "", false, 0, "Done", "Successful", true, 0},
         {"YMODEM-G done", kProtoYmodemG, 3000, false, "", false, 0, "Done", "Successful", true, 0},
         {"no file chosen", kProtoXmodemCrc, 300, true, "", false, kXfrFileOpenError, "Error", "file open error",
          false, 0},
@@ -101,7 +99,6 @@ TEST(SendSession, RunSendsAndShowsHowItEnded) {
         {"stray ACK instead of a start byte", kProtoXmodemCrc, 300, false, "", false, kRespAck, "Error",
          "Protocol Error", false, 1},
         {"ZMODEM", kProtoZmodem, 300, false, "", false, kXfrProtocolError, "Error", "not available yet", false, 0},
-        {"KERMIT", kProtoKermit, 300, false, "", false, kXfrProtocolError, "Error", "not available yet", false, 0},
         {"ASCII", kProtoAscii, 300, false, "", false, kXfrProtocolError, "Error", "not available yet", false, 0},
     };
     for (const RunCase& c : cases) {
@@ -195,7 +192,6 @@ TEST(SendSession, CloseTellsAWaitingReceiverAndPutsTheLineBack) {
         uint8_t byteSize;
     } cases[] = {
         {kProtoXmodemCrc, 1, 0, "\x18\x18\x18", 0, 7},
-        {kProtoYmodemG, 0, 2, "", 1, 7},
         {kProtoZmodem, 1, 3, "\x18\x18\x18\x18\x18", 1, 7},
         {kProtoAscii, 1, 1, "", 0, 8},  // ASCII never left the line's own framing
     };

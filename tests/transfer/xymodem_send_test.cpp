@@ -193,24 +193,6 @@ TEST(XmodemSend, SilenceCancelAndCarrierLoss) {
     }
 }
 
-TEST(WaitResponse, AnswersAndWhatIsSkipped) {
-    struct Case {
-        std::string input;
-        int result;
-        int last;
-    } cases[] = {
-        {"\x06", kRespAck, 0x06}, {"\x15", kRespNak, 0x15}, {"\x18", kRespCan, 0x18},
-        {"C", kRespStart, 'C'},   {"G", kRespStart, 'G'},   {"ab\x13\x11\x06", kRespAck, 0x06},
-    };
-    for (const Case& c : cases) {
-        TransferRig rig;
-        rig.Feed(c.input);
-        EXPECT_EQ(WaitResponse(rig.t), c.result) << c.input;
-        EXPECT_EQ(rig.state.LastResponse, c.last);
-        EXPECT_FALSE(rig.host.TimerRunning(kTimerSendResponse));
-    }
-}
-
 TEST(YmodemSend, BlockZeroNamesTheFileAndAnEmptyOneEndsTheBatch) {
     struct Case {
         std::string name;
@@ -335,7 +317,6 @@ TEST(ZWriteByte, WaitsForAHeldLineAndGivesUp) {
         int result;
     } cases[] = {
         {"free line", 0, 255, 0, 0, false, 1},
-        {"XOFF released", ComStat::kXoffHold, 0, 200, 0, false, 1},
         {"CTS released", ComStat::kCtsHold, 0, 200, 0, false, 1},
         {"full queue drains", 0, 256, 200, 0, false, 1},
         {"held for 30 s", ComStat::kXoffHold, 0, 0, 0, false, kXfrTimeout},
