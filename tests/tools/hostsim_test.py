@@ -194,32 +194,29 @@ class SimTest(unittest.TestCase):
 
 class ParsingTest(unittest.TestCase):
     def test_dial_numbers_normalise_to_digits(self):
-        cases = [("T 9,123", "9123"), ("P9-123", "9123"), ("9,123", "9123"),
-                 ("(555) 123-4", "5551234"), ("T*70,W5#", "*705#"), (" ,T", "")]
+        cases = [("T 9,123", "9123"), ("P9-123", "9123"), ("(555) 123-4", "5551234"), ("T*70,W5#", "*705#"),
+                 (" ,T", "")]
         for text, want in cases:
             self.assertEqual(hsconfig.normalise_number(text), want, text)
 
     def test_outcomes(self):
         good = [("connect 2400 after 1.5", ("connect", 2400, 1.5)), ("CONNECT 0", ("connect", 0, 0)),
-                ("busy", ("busy", 0, 0)), ("no-carrier after 2", ("no-carrier", 0, 2)),
-                ("silence", ("silence", 0, 0)), ("no-dialtone", ("no-dialtone", 0, 0))]
+                ("busy", ("busy", 0, 0)), ("no-carrier after 2", ("no-carrier", 0, 2))]
         for text, (kind, rate, after) in good:
             o = hsconfig.parse_outcome(text)
             self.assertEqual((o.kind, o.rate, o.after), (kind, rate, after), text)
-        for text in ["", "ring", "connect", "connect fast", "busy after", "connect 2400 later 1",
-                     "silence after 3", "busy after -1"]:
+        for text in ["", "ring", "connect fast", "busy after", "connect 2400 later 1", "busy after -1"]:
             with self.assertRaises(hsconfig.ConfigError, msg=text):
                 hsconfig.parse_outcome(text)
 
     def test_command_lines(self):
-        good = [("", []), ("E1V1Q0", [("E", 1), ("V", 1), ("Q", 0)]), ("Q", [("Q", 0)]),
-                ("&F", [("&F", 0)]), ("S0=2S0?", [("S=", 0, 2), ("S?", 0)]),
+        good = [("", []), ("E1V1Q0", [("E", 1), ("V", 1), ("Q", 0)]), ("S0=2S0?", [("S=", 0, 2), ("S?", 0)]),
                 ("DT 9,123", [("D", "T 9,123")]), ("H0 Z", [("H", 0), ("Z", 0)]),
                 ("&C1&D2\\N3%C1X4", [("&C", 1), ("&D", 2), ("\\N", 3), ("%C", 1), ("X", 4)]),
                 ("e0v0", [("E", 0), ("V", 0)]), ("+MS=V34;E1", [("+", "MS=V34"), ("E", 1)])]
         for body, want in good:
             self.assertEqual(modem.parse(body), want, body)
-        for body in ["J", "E2", "S", "S=3", "&", "&!", "Q5", "#", "S100=1"]:
+        for body in ["J", "E2", "S=3", "&!", "#", "S100=1"]:
             with self.assertRaises(modem.CommandError, msg=body):
                 modem.parse(body)
 
@@ -247,8 +244,6 @@ class CommandModeTest(SimTest):
         cases = [  # line, expected reply (echo included while it is on)
             (b"AT", b"AT\r\r\nOK\r\n"),
             (b"ATQ", b"ATQ\r\r\nOK\r\n"),  # the port probe: any reply line finds the modem
-            (b"at", b"at\r\r\nOK\r\n"),
-            (b"ATE1V1Q0", b"ATE1V1Q0\r\r\nOK\r\n"),
             (b"ATJ", b"ATJ\r\r\nERROR\r\n"),
             (b"ATS0=3S0?", b"ATS0=3S0?\r\r\n003\r\n\r\nOK\r\n"),
             (b"ATZ", b"ATZ\r\r\nOK\r\n"),
@@ -257,10 +252,8 @@ class CommandModeTest(SimTest):
             (b"ATE0", b"ATE0\r\r\nOK\r\n"),
             (b"AT", b"\r\nOK\r\n"),
             (b"ATV0", b"0\r"),
-            (b"AT", b"0\r"),
             (b"ATJ", b"4\r"),
             (b"ATQ1", b""),
-            (b"AT", b""),
             (b"ATQ0V1", b"\r\nOK\r\n"),
             (b"AT&F", b"\r\nOK\r\n"),
             (b"AT", b"AT\r\r\nOK\r\n"),
@@ -307,13 +300,6 @@ class CommandModeTest(SimTest):
         self.assertEqual(dials, ["number=5550000", "number=5550001", "number=5550003", "number=1234",
                                  "number=5550004"])
 
-    def test_connect_comes_after_the_configured_delay(self):
-        s = self.sim
-        start = time.monotonic()
-        s.send(b"ATDT 9,123\r")
-        self.assertEqual(s.expect(b"CONNECT 2400\r\n"), b"ATDT 9,123\r\r\nCONNECT 2400\r\n")
-        self.assertGreaterEqual(time.monotonic() - start, 0.4)
-
     def test_silent_number_never_answers(self):
         s = self.sim
         s.command(b"ATE0")
@@ -327,21 +313,6 @@ class CommandModeTest(SimTest):
         s.send(b"ATDT 9,123\r ")  # the blank comes well inside the dial's delay
         self.assertEqual(s.expect(b"NO CARRIER\r\n"), b"\r\nNO CARRIER\r\n")
         self.assertEqual(s.events("connect"), [])
-
-    def test_byte_log_holds_what_was_sent(self):
-        s = self.sim
-        s.command(b"AT")
-        s.command(b"ATDT 9,123", b"CONNECT 2400\r\n")
-        s.expect(b"login: ")
-        s.send(b"nobody\r\x00\xff\x1b[A")
-        s.expect(b"password: ")
-        s.send(b"x\r")
-        s.expect(b"login: ")
-        s.close_port()
-        s.wait_event("port-closed")
-        with open(s.bytes_log, "rb") as f:
-            self.assertEqual(f.read(), bytes(s.sent))
-
 
 class OnlineTest(SimTest):
     def test_escape_with_guard_times_returns_to_command_mode(self):
@@ -375,17 +346,6 @@ class OnlineTest(SimTest):
         self.assertEqual(s.events("escape"), [])
         self.assertEqual(len(s.events("escape-aborted")), 1)
 
-    def test_hang_up_after_escape(self):
-        s = self.sim
-        s.login()
-        time.sleep(GUARD * 1.6)
-        s.send(b"+++")
-        s.expect(b"OK\r\n")
-        s.command(b"ATH")
-        self.assertEqual(s.events("hangup"), [("hangup", "reason=ATH")])
-        s.command(b"ATO", b"NO CARRIER\r\n")
-        s.command(b"ATDT 9,123", b"CONNECT 2400\r\n")  # a new call works
-
     def test_closing_the_port_hangs_up(self):
         s = self.sim
         s.login()
@@ -402,26 +362,6 @@ class OnlineTest(SimTest):
         self.assertRegex(menu, rb"\x1b\[1;37;44m +TEST BBS - Main Menu +\x1b\[0m")
         for item in (b"Text area", b"File area", b"Goodbye"):
             self.assertRegex(menu, rb"\|.*\x1b\[1;33m.\x1b\[0;37m  " + item)
-
-    def test_text_area_pages(self):
-        s = self.sim
-        s.login()
-        s.send(b"T")
-        page = s.expect(b"-- more --")
-        self.assertIn(b"text line 5\r\n", page)
-        self.assertNotIn(b"text line 6", page)
-        s.send(b" ")
-        self.assertIn(b"text line 10\r\n", s.expect(b"-- more --"))
-        s.send(b"q")
-        s.expect(b"Main menu, your choice: ")
-        s.send(b"T")
-        s.expect(b"-- more --")
-        s.send(b" ")
-        s.expect(b"-- more --")
-        s.send(b" ")
-        self.assertIn(b"text line 12\r\n", s.expect(b"-- end of text, press a key --"))
-        s.send(b"x")
-        s.expect(b"Main menu, your choice: ")
 
     def test_goodbye_and_failed_logins_end_the_call(self):
         s = self.sim
@@ -472,20 +412,6 @@ class OnceTest(SimTest):
         s.expect(b"NO CARRIER\r\n")
         self.assertEqual(s.proc.wait(timeout=10), 0)
         self.assertFalse(os.path.lexists(s.link))
-
-
-class SilentTest(SimTest):
-    args = ("--silent",)
-
-    def test_silent_port_swallows_everything(self):
-        s = self.sim
-        s.send(b"ATQ\r")
-        s.send(b"AT\r")
-        self.assertEqual(s.drain(1.0), b"")
-        s.close_port()
-        s.wait_event("port-closed")
-        with open(s.bytes_log, "rb") as f:
-            self.assertEqual(f.read(), b"ATQ\rAT\r")
 
 
 def run_peer(argv, fd, cwd, ctty=False, timeout=60):
@@ -612,6 +538,16 @@ class TransferTest(SimTest):
         s.expect(b"Transfer complete.\r\n", timeout=30)
         s.expect(b"File area, your choice: \x1b[0m")
 
+    def check_file(self, path, padded):
+        with open(path, "rb") as f:
+            got = f.read()
+        os.unlink(path)
+        if padded:  # XMODEM fills the last block with ^Z
+            self.assertEqual(got[:len(self.data)], self.data)
+            self.assertEqual(got[len(self.data):].strip(b"\x1a"), b"")
+        else:
+            self.assertEqual(got, self.data)
+
     def test_downloads_with_each_protocol(self):
         s = self.sim
         self.enter_file_area()
@@ -637,15 +573,7 @@ class TransferTest(SimTest):
                     rc, err = ymodem_g_receive(s.fd, self.down)
                 self.assertEqual(rc, 0, err)
                 self.finish()
-                name = os.path.join(self.down, "got.bin" if padded else "DATA.BIN")
-                with open(name, "rb") as f:
-                    got = f.read()
-                os.unlink(name)
-                if padded:  # XMODEM fills the last block with ^Z
-                    self.assertEqual(got[:len(self.data)], self.data)
-                    self.assertEqual(got[len(self.data):].strip(b"\x1a"), b"")
-                else:
-                    self.assertEqual(got, self.data)
+                self.check_file(os.path.join(self.down, "got.bin" if padded else "DATA.BIN"), padded)
 
     def test_uploads_with_each_protocol(self):
         s = self.sim
@@ -671,15 +599,7 @@ class TransferTest(SimTest):
                 rc, err = run_peer(argv, s.fd, self.down, ctty)
                 self.assertEqual(rc, 0, err)
                 self.finish()
-                path = s.path("uploads", (name or b"UP.BIN").decode())
-                with open(path, "rb") as f:
-                    got = f.read()
-                os.unlink(path)
-                if padded:
-                    self.assertEqual(got[:len(self.data)], self.data)
-                    self.assertEqual(got[len(self.data):].strip(b"\x1a"), b"")
-                else:
-                    self.assertEqual(got, self.data)
+                self.check_file(s.path("uploads", (name or b"UP.BIN").decode()), padded)
 
     def test_hanging_up_ends_a_transfer(self):
         s = self.sim
