@@ -42,8 +42,6 @@ private:
     FILE* file_;
 };
 
-// ---- Reporting --------------------------------------------------------------
-
 struct FieldStep {
     int control;
     const char* text;
@@ -145,8 +143,6 @@ TEST(XferReportTest, MessagesShownByTheTransferAreNamed) {
               "palvex-xfer: message 4242\n");
 }
 
-// ---- Runs that end early ---------------------------------------------------------
-
 struct RunFixture : ::testing::Test {
     std::filesystem::path dir;
 
@@ -202,8 +198,6 @@ TEST_F(RunFixture, RunsThatCannotCompleteEndWithAReason) {
         int status;
         const char* says;
     } rows[] = {
-        {"receive, the far end closed", Make(Direction::kReceive, kProtoXmodemCrc, {Path("got.bin")}), true,
-         nullptr, kExitFailed, "the line was closed at the far end"},
         {"send, the far end closed", Make(Direction::kSend, kProtoYmodemBatch, {Path("x.bin")}), true, nullptr,
          kExitFailed, "the line was closed at the far end"},
         {"receive, interrupted", Make(Direction::kReceive, kProtoYmodemG, {}, dir.string()), false, &pressed,
@@ -212,8 +206,6 @@ TEST_F(RunFixture, RunsThatCannotCompleteEndWithAReason) {
          kExitFailed, "user cancelled"},
         {"receive into a file that cannot be made", Make(Direction::kReceive, kProtoXmodemChecksum, {Path("no/dir/f")}),
          false, nullptr, kExitFailed, "File open error"},
-        {"a protocol not built yet", Make(Direction::kReceive, kProtoZmodem, {}), false, nullptr, kExitUsage,
-         "zmodem: not available yet"},
     };
     for (const auto& row : rows) {
         int pair[2];
