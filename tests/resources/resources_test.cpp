@@ -30,235 +30,138 @@ const rc::Script& Script() {
     return script;
 }
 
-// ---------------------------------------------------------------------------
-// String table
-
-struct StringRow {
-    int constant;  // the named id of shell/string_ids.h
+// The id is the named one of shell/string_ids.h or shell/command_ids.h, so a
+// header that names another id shows as a text mismatch.
+struct TextRow {
     int id;
     const char* text;
 };
 
-const StringRow kStrings[] = {
-    {str::kStrFileOpenError, 1, "File open error"},
-    {str::kStrScrollRangeInvalid, 2, "Scroll range must be in the range 24-3000"},
-    {str::kStrScrollRangeOnRestart, 3, "Scroll range would take into effect when you restart"},
-    {str::kStrIllegalServiceName, 4, "No service name or lllegal service name specified (see help on troubleshooting)"},
-    {str::kStrTermPageSize, 5, "Term page size must be in range 24 and 99."},
-    {str::kStrSelectDatabits, 6, "Select either 7 databits or no parity."},
-    {str::kStrSpecifyPhoneNumber, 7, "Specify phone number or set phonetype to none for direct/answer connection."},
-    {str::kStrInvalidPhoneType, 8, "Invalid phone type specified"},
-    {str::kStrInvalidPhoneNumber, 9, "Invalid phone number specified"},
-    {str::kStrHangUpFirst, 10, "You must hang up first"},
-    {str::kStrDeviceOpenError, 11, "Device open error"},
-    {str::kStrCheckPath, 12, "Check your path and directory"},
-    {str::kStrFileNotExists, 13, "File does not exits, Check path"},
-    {str::kStrModemInitFailed, 14, "Initialization failed, Check your modem port/modem init string"},
-    {str::kStrInvalidHexString, 15, "Invalid hex string"},
-    {str::kStrDownloadDirNotFound, 16, "Download directory not found"},
-    {str::kStrSessionDirNotFound, 17, "Session directory not found"},
-    {str::kStrFileReadFailed, 18, "Failed to read file"},
-    {str::kStrScriptFileNotFound, 19, "Script file not found"},
-    {str::kStrBatchDialEmpty, 20, "No entries in batch dial list"},
-    {str::kStrConfirmDelete, 21, "Are you sure, you want to delete this entry ?"},
-    {str::kStrNoPrinter, 22, "No printer found"},
-    {str::kStrPrintCancelled, 23, "User cancelled printing"},
-    {str::kStrPrintFailed, 24, "Failed to print"},
-    {str::kStrEncodeComplete, 26, "Encoding complete"},
-    {str::kStrDecodeComplete, 27, "Decoding complete"},
-    {str::kStrEncodeCancelled, 28, "Encoding cancelled"},
-    {str::kStrDecodeCancelled, 29, "Decoding cancelled"},
-    {str::kStrDecodeError, 30, "Decoding error"},
-    {str::kStrWrongFileType, 31, "File is of wrong type"},
-    {str::kStrOverwriteLog, 32, "File exists. Do you want to overwrite logfile (yes) or append to an existing one(no) ?"},
-    {str::kStrAllocFailed, 33, "Failed to allocate memory"},
-    {str::kStrLockFailed, 34, "Failed to lock memory"},
-    {str::kStrClipboardEmpty, 35, "No data in the clipboard"},
-    {str::kStrViewerFailed, 37, "Failed to activate GIF/JPEG viewer."},
-    {str::kStrScriptServiceMissing, 38, "No entry found of this online service in phonebook"},
-    {str::kStrScriptNoExit, 39, "No exit found"},
-    {str::kStrScriptIllegalLine, 40, "Illegal line number"},
-    {str::kStrScriptMissingQuote, 41, "Missing quote in line number"},
-    {str::kStrScriptCheckComplete, 42, "Script check complete"},
-    {str::kStrScriptBadTimeout, 43, "Invalid timeout value specified"},
-    {str::kStrScriptWaitTimeout, 44, "No matching string found within timeout period"},
-    {str::kStrUuFilenameNotFound, 45, "Filename not found in "},
-    {str::kStrUuBeginNotFound, 46, "Begin is not found in file "},
-    {str::kStrUuIllegalLine, 47, "IIlegal line number"},
-    {str::kStrHintPhonebook, 49, "Open phonebook"},
-    {str::kStrHintHelp, 50, "Display context sensitive help"},
-    {str::kStrHintPrintBuffer, 51, "Print scrollback buffer"},
-    {str::kStrHintExit, 52, "Exit from this program"},
-    {str::kStrHintHangup, 53, "Hangup modem"},
-    {str::kStrHintMsDos, 54, "Switch to MS-DOS"},
-    {str::kStrHintModemSetting, 55, "Select/setup modem"},
-    {str::kStrHintPrintLogfile, 56, "Print session capture file"},
-    {str::kStrHintCapture, 57, "Enable/disable session capture to a file"},
-    {str::kStrHintProtocol, 58, "Select file transfer protocol"},
-    {str::kStrHintReceive, 59, "Download files from remote"},
-    {str::kStrHintSend, 60, "Upload files to remote"},
-    {str::kStrHintPrintSetup, 61, "Select/setup your printer"},
-    {str::kStrHintDefaultDir, 62, "Modify download/session capture directory"},
-    {str::kStrHintChat, 63, "Chat with remote user"},
-    {str::kStrHintColor, 64, "Modify terminal text & background colors"},
-    {str::kStrHintUudecode, 65, "uudecode an internet file"},
-    {str::kStrHintUuencode, 66, "uuencode a binary file"},
-    {str::kStrHintAbout, 68, "About this program"},
-    {str::kStrHintViewRealtime, 69, "Enable/disable view GIF/JPEG in realtime"},
-    {str::kStrHintViewOffline, 70, "View GIF/JPEG offline"},
-    {str::kStrHintCopy, 71, "Copy selected text to clipboard"},
-    {str::kStrHintTransmit, 72, "Transmit clipboard text to remote"},
-    {str::kStrHintClearBuffer, 73, "Clear scrollback buffer"},
-    {str::kStrHintScriptExecute, 74, "Execute script file"},
-    {str::kStrHintScriptCheck, 75, "Check syntax of script file"},
-    {str::kStrHintScriptEdit, 76, "Edit a script file"},
-    {str::kStrHintFonts, 77, "Select a font"},
-    {str::kStrHintTerminalPrefs, 78, "Modify terminal settings"},
-    {str::kStrHintKeyboard, 79, "Display keyboard and define function keys"},
-    {str::kStrHintModemPort, 80, "Look for modem"},
-    {str::kStrHintCommStatus, 81, "Communication status"},
-    {str::kStrHintBreak, 82, "Send a break to remote"},
-    {str::kStrHintAnswer, 83, "Wait for ring and then connect"},
-    {str::kStrHintSysSize, 84, "Change Palvex window size"},
-    {str::kStrHintSysMaximize, 85, "Enlarge Palvex window to fill screen"},
-    {str::kStrHintSysMinimize, 86, "Iconize Palvex window"},
-    {str::kStrHintSysClose, 87, "Exit from this program"},
-    {str::kStrHintSysRestore, 88, "Restore Palvex window to normal size"},
-    {str::kStrHintSysTaskList, 89, "Switch to another task"},
-    {str::kStrHintSysMove, 90, "Change Palvex window position"},
-    {str::kStrBatchAllocFailed, 91, "Failed to alloc memory, delete some entries."},
-    {str::kStrBatchListFull, 92, "No more entries allowed, low memory"},
-    {str::kStrKermitSizeInvalid, 94, "Invalid size for kermit buffer"},
-    {str::kStrKermitBufferFailed, 95, "Memory allocation for kermit buffer failed. Specify lower size."},
-    {str::kStrMaxErrorsInvalid, 96, "Invalid value for maximum errors"},
-    {str::kStrConvertComplete, 99, "Coversion complete"},
-    {str::kStrConvertCancelled, 101, "Conversion cancelled"},
-    {str::kStrHintUnixToDos, 102, "Convert Unix text file to DOS format"},
-    {str::kStrHintDosToUnix, 103, "Convert DOS text file to Unix format"},
-    {str::kStrConvertError, 104, "Translation error"},
-    {str::kStrDialFailed, 105, "Failed to connect, all attempts tried !"},
-    {str::kStrHintCommParameters, 106, "Set Communication parameters"},
-    {str::kStrAsciiDelayInvalid, 109, "Invalid entry for line/char delay"},
-    {str::kStrCarrierLoss, 110, "Carrier loss, Disconnected"},
-    {str::kStrHintResetTerm, 113, "Reset terminal setting"},
-    {str::kStrHintCopyPrinter, 115, "Print selected text"},
-    {str::kStrHintSelectAll, 116, "Select all"},
-    {str::kStrHintPrintTransparent, 117, "Enable/disable transparent print"},
+const TextRow kStrings[] = {
+    {str::kStrFileOpenError, "File open error"},
+    {str::kStrScrollRangeInvalid, "Scroll range must be in the range 24-3000"},
+    {str::kStrScrollRangeOnRestart, "Scroll range would take into effect when you restart"},
+    {str::kStrIllegalServiceName, "No service name or lllegal service name specified (see help on troubleshooting)"},
+    {str::kStrTermPageSize, "Term page size must be in range 24 and 99."},
+    {str::kStrSelectDatabits, "Select either 7 databits or no parity."},
+    {str::kStrSpecifyPhoneNumber, "Specify phone number or set phonetype to none for direct/answer connection."},
+    {str::kStrInvalidPhoneType, "Invalid phone type specified"},
+    {str::kStrInvalidPhoneNumber, "Invalid phone number specified"}, {str::kStrHangUpFirst, "You must hang up first"},
+    {str::kStrDeviceOpenError, "Device open error"}, {str::kStrCheckPath, "Check your path and directory"},
+    {str::kStrFileNotExists, "File does not exits, Check path"},
+    {str::kStrModemInitFailed, "Initialization failed, Check your modem port/modem init string"},
+    {str::kStrInvalidHexString, "Invalid hex string"}, {str::kStrDownloadDirNotFound, "Download directory not found"},
+    {str::kStrSessionDirNotFound, "Session directory not found"}, {str::kStrFileReadFailed, "Failed to read file"},
+    {str::kStrScriptFileNotFound, "Script file not found"}, {str::kStrBatchDialEmpty, "No entries in batch dial list"},
+    {str::kStrConfirmDelete, "Are you sure, you want to delete this entry ?"}, {str::kStrNoPrinter, "No printer found"},
+    {str::kStrPrintCancelled, "User cancelled printing"}, {str::kStrPrintFailed, "Failed to print"},
+    {str::kStrEncodeComplete, "Encoding complete"}, {str::kStrDecodeComplete, "Decoding complete"},
+    {str::kStrEncodeCancelled, "Encoding cancelled"}, {str::kStrDecodeCancelled, "Decoding cancelled"},
+    {str::kStrDecodeError, "Decoding error"}, {str::kStrWrongFileType, "File is of wrong type"},
+    {str::kStrOverwriteLog, "File exists. Do you want to overwrite logfile (yes) or append to an existing one(no) ?"},
+    {str::kStrAllocFailed, "Failed to allocate memory"}, {str::kStrLockFailed, "Failed to lock memory"},
+    {str::kStrClipboardEmpty, "No data in the clipboard"},
+    {str::kStrViewerFailed, "Failed to activate GIF/JPEG viewer."},
+    {str::kStrScriptServiceMissing, "No entry found of this online service in phonebook"},
+    {str::kStrScriptNoExit, "No exit found"}, {str::kStrScriptIllegalLine, "Illegal line number"},
+    {str::kStrScriptMissingQuote, "Missing quote in line number"},
+    {str::kStrScriptCheckComplete, "Script check complete"},
+    {str::kStrScriptBadTimeout, "Invalid timeout value specified"},
+    {str::kStrScriptWaitTimeout, "No matching string found within timeout period"},
+    {str::kStrUuFilenameNotFound, "Filename not found in "}, {str::kStrUuBeginNotFound, "Begin is not found in file "},
+    {str::kStrUuIllegalLine, "IIlegal line number"}, {str::kStrHintPhonebook, "Open phonebook"},
+    {str::kStrHintHelp, "Display context sensitive help"}, {str::kStrHintPrintBuffer, "Print scrollback buffer"},
+    {str::kStrHintExit, "Exit from this program"}, {str::kStrHintHangup, "Hangup modem"},
+    {str::kStrHintMsDos, "Switch to MS-DOS"}, {str::kStrHintModemSetting, "Select/setup modem"},
+    {str::kStrHintPrintLogfile, "Print session capture file"},
+    {str::kStrHintCapture, "Enable/disable session capture to a file"},
+    {str::kStrHintProtocol, "Select file transfer protocol"}, {str::kStrHintReceive, "Download files from remote"},
+    {str::kStrHintSend, "Upload files to remote"}, {str::kStrHintPrintSetup, "Select/setup your printer"},
+    {str::kStrHintDefaultDir, "Modify download/session capture directory"}, {str::kStrHintChat, "Chat with remote user"},
+    {str::kStrHintColor, "Modify terminal text & background colors"},
+    {str::kStrHintUudecode, "uudecode an internet file"}, {str::kStrHintUuencode, "uuencode a binary file"},
+    {str::kStrHintAbout, "About this program"}, {str::kStrHintViewRealtime, "Enable/disable view GIF/JPEG in realtime"},
+    {str::kStrHintViewOffline, "View GIF/JPEG offline"}, {str::kStrHintCopy, "Copy selected text to clipboard"},
+    {str::kStrHintTransmit, "Transmit clipboard text to remote"}, {str::kStrHintClearBuffer, "Clear scrollback buffer"},
+    {str::kStrHintScriptExecute, "Execute script file"}, {str::kStrHintScriptCheck, "Check syntax of script file"},
+    {str::kStrHintScriptEdit, "Edit a script file"}, {str::kStrHintFonts, "Select a font"},
+    {str::kStrHintTerminalPrefs, "Modify terminal settings"},
+    {str::kStrHintKeyboard, "Display keyboard and define function keys"}, {str::kStrHintModemPort, "Look for modem"},
+    {str::kStrHintCommStatus, "Communication status"}, {str::kStrHintBreak, "Send a break to remote"},
+    {str::kStrHintAnswer, "Wait for ring and then connect"}, {str::kStrHintSysSize, "Change Palvex window size"},
+    {str::kStrHintSysMaximize, "Enlarge Palvex window to fill screen"},
+    {str::kStrHintSysMinimize, "Iconize Palvex window"}, {str::kStrHintSysClose, "Exit from this program"},
+    {str::kStrHintSysRestore, "Restore Palvex window to normal size"},
+    {str::kStrHintSysTaskList, "Switch to another task"}, {str::kStrHintSysMove, "Change Palvex window position"},
+    {str::kStrBatchAllocFailed, "Failed to alloc memory, delete some entries."},
+    {str::kStrBatchListFull, "No more entries allowed, low memory"},
+    {str::kStrKermitSizeInvalid, "Invalid size for kermit buffer"},
+    {str::kStrKermitBufferFailed, "Memory allocation for kermit buffer failed. Specify lower size."},
+    {str::kStrMaxErrorsInvalid, "Invalid value for maximum errors"}, {str::kStrConvertComplete, "Coversion complete"},
+    {str::kStrConvertCancelled, "Conversion cancelled"},
+    {str::kStrHintUnixToDos, "Convert Unix text file to DOS format"},
+    {str::kStrHintDosToUnix, "Convert DOS text file to Unix format"}, {str::kStrConvertError, "Translation error"},
+    {str::kStrDialFailed, "Failed to connect, all attempts tried !"},
+    {str::kStrHintCommParameters, "Set Communication parameters"},
+    {str::kStrAsciiDelayInvalid, "Invalid entry for line/char delay"},
+    {str::kStrCarrierLoss, "Carrier loss, Disconnected"}, {str::kStrHintResetTerm, "Reset terminal setting"},
+    {str::kStrHintCopyPrinter, "Print selected text"}, {str::kStrHintSelectAll, "Select all"},
+    {str::kStrHintPrintTransparent, "Enable/disable transparent print"},
 };
 
-TEST(StringTable, HoldsEveryTextUnderItsId) {
+TEST(StringTable, HoldsEveryTextUnderItsIdAndNothingElse) {
     const auto& strings = Script().strings;
-    for (const StringRow& row : kStrings) {
-        SCOPED_TRACE(row.id);
-        EXPECT_EQ(row.constant, row.id) << "shell/string_ids.h names another id";
+    for (const TextRow& row : kStrings) {
         auto found = strings.find(row.id);
         ASSERT_NE(found, strings.end()) << "missing: " << row.text;
-        EXPECT_EQ(found->second, row.text);
+        EXPECT_EQ(found->second, row.text) << row.id;
     }
-}
-
-TEST(StringTable, HoldsNothingElseAndNoIdTwice) {
     EXPECT_TRUE(Script().duplicateStrings.empty());
-    for (const auto& [id, text] : Script().strings) {
+    for (const auto& [id, text] : strings) {
         bool known = std::any_of(std::begin(kStrings), std::end(kStrings),
-                                 [id = id](const StringRow& row) { return row.id == id; });
+                                 [id = id](const TextRow& row) { return row.id == id; });
         EXPECT_TRUE(known) << "unexpected string " << id << ": " << text;
+        EXPECT_LE(text.size(), 511u) << id << " overflows the 512-byte message buffer";
     }
 }
 
-TEST(StringTable, EveryTextFitsTheMessageBuffer) {
-    // ShowMessage and the hints load into 512-byte buffers.
-    for (const auto& [id, text] : Script().strings) EXPECT_LE(text.size(), 511u) << id;
-}
-
-// ---------------------------------------------------------------------------
-// Menu "File": the command table. The toolbar and other parts of the program
-// send the same ids, named in shell/command_ids.h.
-
-struct MenuRow {
-    int constant;
-    int id;
-    const char* text;
-};
-
-const MenuRow kMenu[] = {
-    {kCmdPhonebook, 400, "&Phonebook"},
-    {kCmdPrintSetup, 15, "Print &Setup"},
-    {kCmdPrintBuffer, 12, "&Print Buffer"},
-    {kCmdPrintLogfile, 404, "Print &Logfile"},
-    {kCmdPrintTransparent, 405, "Print &Transparent"},
-    {kCmdExit, 11, "E&xit"},
-    {kCmdCopy, 141, "&Copy"},
-    {kCmdTransmit, 142, "&Transmit"},
-    {kCmdCopyPrinter, 111, "Copy &Printer"},
-    {kCmdSelectAll, 112, "Select &All"},
-    {kCmdClearBuffer, 143, "C&lear Buffer"},
-    {kCmdModemSetting, 301, "&Modem Setting"},
-    {kCmdCommParameters, 304, "C&ommunication Parameters"},
-    {kCmdTerminalPrefs, 302, "&Terminal Prefs."},
-    {kCmdFonts, 303, "&Fonts"},
-    {kCmdProtocol, 2001, "&Protocol"},
-    {kCmdKeyboard, 1, "&Keyboard"},
-    {kCmdColor, 1002, "&Color"},
-    {kCmdDefaultDir, 3000, "&Default Dir"},
-    {kCmdResetTerm, 3003, "&Reset Term"},
-    {kCmdViewRealtime, 3002, "&View Gif/JPEG Realtime"},
-    {kCmdViewOffline, 1001, "View &GIF/JPEG Offline"},
-    {kCmdUuencode, 3008, "uu&encode"},
-    {kCmdUudecode, 3009, "uu&decode"},
-    {kCmdUnixToDos, 2, "&Unix-DOS convert"},
-    {kCmdDosToUnix, 3, "D&OS-Unix convert"},
-    {kCmdReceive, 2000, "&Receive"},
-    {kCmdSend, 2003, "&Send"},
-    {kCmdScriptEdit, 101, "&Edit"},
-    {kCmdScriptExecute, 102, "E&xecute"},
-    {kCmdScriptCheck, 104, "&Check Script Syntax"},
-    {kCmdModemPort, 1008, "Modem &Port"},
-    {kCmdCommStatus, 3100, "Comm &Status"},
-    {kCmdBreak, 1007, "&Break"},
-    {kCmdToMsDos, 1009, "To MS&DOS"},
-    {kCmdAnswer, 3006, "&Answer"},
-    {kCmdChat, 1004, "&Chat"},
-    {kCmdCaptureSession, 1005, "Capture &Session"},
-    {kCmdHangup, 1000, "&Hangup"},
-    {kCmdHelpContents, 5006, "&Contents"},
-    {kCmdAbout, 3001, "&About Palvex32-Dialup..."},
+// The menu "File" is the command table; the toolbar sends the same ids.
+const TextRow kMenu[] = {
+    {kCmdPhonebook, "&Phonebook"}, {kCmdPrintSetup, "Print &Setup"}, {kCmdPrintBuffer, "&Print Buffer"},
+    {kCmdPrintLogfile, "Print &Logfile"}, {kCmdPrintTransparent, "Print &Transparent"}, {kCmdExit, "E&xit"},
+    {kCmdCopy, "&Copy"}, {kCmdTransmit, "&Transmit"}, {kCmdCopyPrinter, "Copy &Printer"}, {kCmdSelectAll, "Select &All"},
+    {kCmdClearBuffer, "C&lear Buffer"}, {kCmdModemSetting, "&Modem Setting"},
+    {kCmdCommParameters, "C&ommunication Parameters"}, {kCmdTerminalPrefs, "&Terminal Prefs."}, {kCmdFonts, "&Fonts"},
+    {kCmdProtocol, "&Protocol"}, {kCmdKeyboard, "&Keyboard"}, {kCmdColor, "&Color"}, {kCmdDefaultDir, "&Default Dir"},
+    {kCmdResetTerm, "&Reset Term"}, {kCmdViewRealtime, "&View Gif/JPEG Realtime"},
+    {kCmdViewOffline, "View &GIF/JPEG Offline"}, {kCmdUuencode, "uu&encode"}, {kCmdUudecode, "uu&decode"},
+    {kCmdUnixToDos, "&Unix-DOS convert"}, {kCmdDosToUnix, "D&OS-Unix convert"}, {kCmdReceive, "&Receive"},
+    {kCmdSend, "&Send"}, {kCmdScriptEdit, "&Edit"}, {kCmdScriptExecute, "E&xecute"},
+    {kCmdScriptCheck, "&Check Script Syntax"}, {kCmdModemPort, "Modem &Port"}, {kCmdCommStatus, "Comm &Status"},
+    {kCmdBreak, "&Break"}, {kCmdToMsDos, "To MS&DOS"}, {kCmdAnswer, "&Answer"}, {kCmdChat, "&Chat"},
+    {kCmdCaptureSession, "Capture &Session"}, {kCmdHangup, "&Hangup"}, {kCmdHelpContents, "&Contents"},
+    {kCmdAbout, "&About Palvex32-Dialup..."},
 };
 
 TEST(Menu, HoldsEveryCommandOnceWithItsText) {
-    auto menu = Script().menus.find("FILE");
-    ASSERT_NE(menu, Script().menus.end());
-    for (const MenuRow& row : kMenu) {
-        SCOPED_TRACE(row.text);
-        EXPECT_EQ(row.constant, row.id) << "shell/command_ids.h names another id";
-        auto count = std::count_if(menu->second.begin(), menu->second.end(),
-                                   [&](const rc::MenuItem& item) { return item.id == row.id; });
-        ASSERT_EQ(count, 1);
-        auto item = std::find_if(menu->second.begin(), menu->second.end(),
-                                 [&](const rc::MenuItem& item) { return item.id == row.id; });
-        EXPECT_EQ(item->text, row.text);
-    }
-    EXPECT_EQ(menu->second.size(), std::size(kMenu)) << "the menu holds commands the program does not handle";
-}
-
-TEST(Menu, ScriptCommandsShareOnePopup) {
-    // Edit, Execute and Check are a group; the texts "&Edit" and "E&xecute" only
-    // make sense next to each other.
     const auto& items = Script().menus.at("FILE");
-    std::string popup;
-    for (int id : {101, 102, 104}) {
-        auto item = std::find_if(items.begin(), items.end(), [&](const rc::MenuItem& i) { return i.id == id; });
-        ASSERT_NE(item, items.end());
-        if (popup.empty()) popup = item->popup;
-        EXPECT_EQ(item->popup, popup) << id;
+    auto byId = [&](int id) {
+        return std::find_if(items.begin(), items.end(), [&](const rc::MenuItem& i) { return i.id == id; });
+    };
+    for (const TextRow& row : kMenu) {
+        ASSERT_EQ(std::count_if(items.begin(), items.end(), [&](const rc::MenuItem& i) { return i.id == row.id; }), 1)
+            << row.text;
+        EXPECT_EQ(byId(row.id)->text, row.text);
     }
-    auto exit = std::find_if(items.begin(), items.end(), [](const rc::MenuItem& i) { return i.id == 11; });
-    EXPECT_NE(exit->popup, popup);
+    EXPECT_EQ(items.size(), std::size(kMenu)) << "the menu holds commands the program does not handle";
+    // "&Edit" and "E&xecute" only make sense next to each other, in one popup.
+    const std::string popup = byId(kCmdScriptEdit)->popup;
+    EXPECT_EQ(byId(kCmdScriptExecute)->popup, popup);
+    EXPECT_EQ(byId(kCmdScriptCheck)->popup, popup);
+    EXPECT_NE(byId(kCmdExit)->popup, popup);
 }
 
-// ---------------------------------------------------------------------------
 // Dialog templates: titles and the controls the dialog procedures address.
-
 enum Kind { Any, Check, Radio };
 
 struct ControlRow {
@@ -279,8 +182,8 @@ struct DialogRow {
 
 const ControlRow kOkCancelHelp[] = {{400, "OK"}, {300, "Cancel"}, {998, "Help"}};
 
-std::vector<ControlRow> With(std::vector<ControlRow> rows, bool okCancelHelp = true) {
-    if (okCancelHelp) rows.insert(rows.end(), std::begin(kOkCancelHelp), std::end(kOkCancelHelp));
+std::vector<ControlRow> With(std::vector<ControlRow> rows) {
+    rows.insert(rows.end(), std::begin(kOkCancelHelp), std::end(kOkCancelHelp));
     return rows;
 }
 
@@ -404,15 +307,8 @@ TEST(Dialogs, TitlesAndControlsAsTheProceduresExpect) {
             SCOPED_TRACE(want.id);
             const rc::Control* c = FindControl(*dialog, want.id);
             ASSERT_NE(c, nullptr) << "missing control";
-            if (want.text) {
-                EXPECT_EQ(c->text, want.text);
-            }
-            if (want.kind == Check) {
-                EXPECT_EQ(ClassOf(*c), "BORCHECK");
-            }
-            if (want.kind == Radio) {
-                EXPECT_EQ(ClassOf(*c), "BORRADIO");
-            }
+            if (want.text) { EXPECT_EQ(c->text, want.text); }
+            if (want.kind != Any) { EXPECT_EQ(ClassOf(*c), want.kind == Check ? "BORCHECK" : "BORRADIO"); }
         }
         for (const char* label : row.labels) {
             bool found = std::any_of(dialog->controls.begin(), dialog->controls.end(),
@@ -441,198 +337,6 @@ TEST(Dialogs, EveryTemplateIsOneTheProgramOpens) {
     }
 }
 
-// Every id of shell/dialog_ids.h, with the kind of control the procedures
-// treat it as.
-struct HeaderRow {
-    const char* dialog;
-    int id;
-    const char* windowClass;
-};
-
-const HeaderRow kHeaderIds[] = {
-    {"MSGDIALOG", dlg::kMsgIcon, "STATIC"},
-    {"MSGDIALOG", dlg::kMsgText, "STATIC"},
-    {"MSGDIALOG", dlg::kMsgOk, "BUTTON"},
-    {"MSGDIALOG", dlg::kMsgCancel, "BUTTON"},
-    {"MSGDIALOG", dlg::kMsgYes, "BUTTON"},
-    {"MSGDIALOG", dlg::kMsgNo, "BUTTON"},
-    {"DEFDIR", dlg::kDirDownload, "EDIT"},
-    {"DEFDIR", dlg::kDirSession, "EDIT"},
-    {"DEFDIR", dlg::kDirCapture, "BORCHECK"},
-    {"DEFDIR", dlg::kOk, "BUTTON"},
-    {"DEFDIR", dlg::kCancel, "BUTTON"},
-    {"DEFDIR", dlg::kHelp, "BUTTON"},
-    {"ABOUT", dlg::kAboutMemory, "STATIC"},
-    {"ABOUT", dlg::kOk, "BUTTON"},
-    {"COMMSTATUS", dlg::kStatusCtsHold, "STATIC"},
-    {"COMMSTATUS", dlg::kStatusXoffHold, "BORCHECK"},
-    {"COMMSTATUS", dlg::kStatusInQueue, "STATIC"},
-    {"COMMSTATUS", dlg::kStatusOutQueue, "STATIC"},
-    {"COMMSTATUS", dlg::kStatusResetTerm, "BUTTON"},
-    {"DATABIT", dlg::kParityBase, "BORRADIO"},
-    {"DATABIT", dlg::kParityBase + 2, "BORRADIO"},
-    {"DATABIT", dlg::kStopBitsBase, "BORRADIO"},
-    {"DATABIT", dlg::kStopBitsBase + 2, "BORRADIO"},
-    {"DATABIT", dlg::kDataBitsBase, "BORRADIO"},
-    {"DATABIT", dlg::kDataBitsBase + 1, "BORRADIO"},
-    {"TERMDLG", dlg::kTermTypeList, "LISTBOX"},
-    {"TERMDLG", dlg::kTermFlowList, "LISTBOX"},
-    {"TERMDLG", dlg::kTermWidth80, "BORRADIO"},
-    {"TERMDLG", dlg::kTermWidth132, "BORRADIO"},
-    {"TERMDLG", dlg::kTermHeight, "EDIT"},
-    {"TERMDLG", dlg::kTermScrollRange, "EDIT"},
-    {"TERMDLG", dlg::kTermDisplayControls, "BORCHECK"},
-    {"TERMDLG", dlg::kTermLocalEcho, "BORCHECK"},
-    {"TERMDLG", dlg::kTermCrLfIn, "BORCHECK"},
-    {"TERMDLG", dlg::kTermCrLfOut, "BORCHECK"},
-    {"TERMDLG", dlg::kTermAutowrap, "BORCHECK"},
-    {"TERMDLG", dlg::kTermBsDel, "BORCHECK"},
-    {"TERMDLG", dlg::kTermScrollLock, "BORCHECK"},
-    {"TERMDLG", dlg::kTermKeypadApp, "BORCHECK"},
-    {"TERMDLG", dlg::kTermResizeBase, "BORRADIO"},
-    {"TERMDLG", dlg::kTermResizeBase + 2, "BORRADIO"},
-    {"TERMDLG", dlg::kTermKeyboard, "BUTTON"},
-    {"TERMDLG", dlg::kTermColor, "BUTTON"},
-    {"TERMDLG", dlg::kTermFont, "BUTTON"},
-    {"COLOR", dlg::kColorItemList, "LISTBOX"},
-    {"COLOR", dlg::kColorRedBar, "SCROLLBAR"},
-    {"COLOR", dlg::kColorGreenBar, "SCROLLBAR"},
-    {"COLOR", dlg::kColorBlueBar, "SCROLLBAR"},
-    {"COLOR", dlg::kColorRedValue, "EDIT"},
-    {"COLOR", dlg::kColorGreenValue, "EDIT"},
-    {"COLOR", dlg::kColorBlueValue, "EDIT"},
-    {"COLOR", dlg::kColorPreview, "STATIC"},
-    {"COLOR", dlg::kColorSwatchFirst, "STATIC"},
-    {"COLOR", dlg::kColorSwatchFirst + dlg::kColorSwatchCount - 1, "STATIC"},
-    {"COLOR", dlg::kColorDefault, "BUTTON"},
-    {"FONTDLG", dlg::kFontFaceList, "LISTBOX"},
-    {"FONTDLG", dlg::kFontSizeList, "LISTBOX"},
-    {"FONTDLG", dlg::kFontCharsetCombo, "COMBOBOX"},
-    {"FONTDLG", dlg::kFontSample, "STATIC"},
-    {"KEYMAP", dlg::kKeySlotBase + 8, "BUTTON"},   // "Etr"
-    {"KEYMAP", dlg::kKeySlotBase + 31, "BUTTON"},  // F1
-    {"KEYMAP", dlg::kKeySlotBase + 42, "BUTTON"},  // F12
-    {"KEYMAP", dlg::kKeyCodeBase + 'A', "BUTTON"},
-    {"KEYMAP", dlg::kKeyCodeBase + 0x20, "BUTTON"},
-    {"KEYMAP", dlg::kKeymapNumLock, "BORCHECK"},
-    {"KEYMAP", dlg::kKeymapAppMode, "BORCHECK"},
-    {"KEYMAP", dlg::kKeymapDefault, "BUTTON"},
-    {"KEYFUNCTION", dlg::kKeyFuncName, "STATIC"},
-    {"KEYFUNCTION", dlg::kKeyFuncText, "EDIT"},
-    {"KEYCODE", dlg::kKeyCodeUnshifted, "BORRADIO"},
-    {"KEYCODE", dlg::kKeyCodeShifted, "BORRADIO"},
-    {"KEYCODE", dlg::kKeyCodeControl, "BORRADIO"},
-    {"KEYCODE", dlg::kKeyCodeChar, "STATIC"},
-    {"KEYCODE", dlg::kKeyCodeValue, "STATIC"},
-    {"MODEM", dlg::kModemList, "LISTBOX"},
-    {"MODEM", dlg::kModemSelect, "BUTTON"},
-    {"MODEMDLG", dlg::kProfilePrefix, "EDIT"},
-    {"MODEMDLG", dlg::kProfileSuffix, "EDIT"},
-    {"MODEMDLG", dlg::kProfileHangup, "EDIT"},
-    {"MODEMDLG", dlg::kProfileInit, "EDIT"},
-    {"MODEMDLG", dlg::kProfileEscape, "EDIT"},
-    {"MODEMDLG", dlg::kProfileReset, "EDIT"},
-    {"MODEMDLG", dlg::kProfileResultCodes, "BUTTON"},
-    {"MODEMDLG", dlg::kProfileValidChars, "EDIT"},
-    {"MODEMRESULTCODE", dlg::kResultBusy, "EDIT"},
-    {"MODEMRESULTCODE", dlg::kResultDialtone, "EDIT"},
-    {"MODEMRESULTCODE", dlg::kResultCarrier, "EDIT"},
-    {"MODEMRESULTCODE", dlg::kResultAnswer, "EDIT"},
-    {"MODEMRESULTCODE", dlg::kResultTimeout, "EDIT"},
-    {"MODEMRESULTCODE", dlg::kResultError, "EDIT"},
-    {"MODEMRESULTCODE", dlg::kResultConnect, "EDIT"},
-    {"MODEMRESULTCODE", dlg::kResultOk, "EDIT"},
-    {"DIALDIALOG", dlg::kDialNumber, "STATIC"},
-    {"DIALDIALOG", dlg::kDialStatus, "STATIC"},
-    {"DIALDIALOG", dlg::kDialLastStatus, "STATIC"},
-    {"DIALDIALOG", dlg::kDialTimer, "STATIC"},
-    {"DIALDIALOG", dlg::kDialRetries, "STATIC"},
-    {"PORT", dlg::kPortStatus, "STATIC"},
-    {"PHONEDIALOG", dlg::kPhoneList, "LISTBOX"},
-    {"PHONEDIALOG", dlg::kPhoneBatchList, "LISTBOX"},
-    {"PHONEDIALOG", dlg::kPhoneDirList, "LISTBOX"},
-    {"PHONEDIALOG", dlg::kPhoneNumber, "STATIC"},
-    {"PHONEDIALOG", dlg::kPhonePortSummary, "STATIC"},
-    {"PHONEDIALOG", dlg::kPhoneBatchDial, "BORCHECK"},
-    {"PHONEDIALOG", dlg::kPhoneDial, "BUTTON"},
-    {"PHONEDIALOG", dlg::kPhoneAutolog, "BUTTON"},
-    {"PHONEDIALOG", dlg::kPhoneNew, "BUTTON"},
-    {"PHONEDIALOG", dlg::kPhoneDelete, "BUTTON"},
-    {"PHONEDIALOG", dlg::kPhoneEdit, "BUTTON"},
-    {"PHONEDIALOG", dlg::kPhoneOptions, "BUTTON"},
-    {"PHONEDIALOG", dlg::kPhoneRemove, "BUTTON"},
-    {"PHONEDIALOG", dlg::kPhoneCopy, "BUTTON"},
-    {"COPYOPTION", dlg::kCopyName, "EDIT"},
-    {"COPYOPTION", dlg::kCopyPhone, "EDIT"},
-    {"COPYOPTION", dlg::kCopyPrefix, "EDIT"},
-    {"DIALOPTION", dlg::kDialOptRetries, "EDIT"},
-    {"DIALOPTION", dlg::kDialOptTimeout, "EDIT"},
-    {"SERVICE", dlg::kServiceName, "EDIT"},
-    {"SERVICE", dlg::kServiceNumber, "EDIT"},
-    {"SERVICE", dlg::kServicePrefix, "EDIT"},
-    {"SERVICE", dlg::kServicePort, "COMBOBOX"},
-    {"SERVICE", dlg::kServiceBaud, "COMBOBOX"},
-    {"SERVICE", dlg::kPhoneTypeBase, "BORRADIO"},
-    {"SERVICE", dlg::kPhoneTypeBase + 2, "BORRADIO"},
-    {"SERVICE", dlg::kServiceDefaults, "BUTTON"},
-    {"SERVICE", dlg::kServiceModem, "BUTTON"},
-    {"SERVICE", dlg::kServiceTerm, "BUTTON"},
-    {"SERVICE", dlg::kServiceProtocol, "BUTTON"},
-    {"XFRDLG", dlg::kXfrFileName, "STATIC"},
-    {"XFRDLG", dlg::kXfrProtocol, "STATIC"},
-    {"XFRDLG", dlg::kXfrStatus, "STATIC"},
-    {"XFRDLG", dlg::kXfrBytes, "STATIC"},
-    {"XFRDLG", dlg::kXfrElapsed, "STATIC"},
-    {"XFRDLG", dlg::kXfrFileSize, "STATIC"},
-    {"XFRDLG", dlg::kXfrError, "STATIC"},
-    {"XFRDLG", dlg::kXfrCps, "STATIC"},
-    {"XFRDLG", dlg::kXfrPercent, "STATIC"},
-    {"XFRDLG", dlg::kXfrProgressBar, "STATIC"},
-    {"XFRDLG", dlg::kXfrMinimize, "BUTTON"},
-    {"XFRDLG", dlg::kXfrTotalErrors, "STATIC"},
-    {"XFRDLG", dlg::kXfrButton, "BUTTON"},
-    {"PROTODLG", dlg::kProtoList, "LISTBOX"},
-    {"PROTODLG", dlg::kProtoMaxErrors, "EDIT"},
-    {"PROTODLG", dlg::kProtoKeepBackup, "BORCHECK"},
-    {"PROTODLG", dlg::kProtoOptions, "BUTTON"},
-    {"PROTODLG", dlg::kProtoDefDir, "BUTTON"},
-    {"ZMODEMOPTION", dlg::kZSkipExisting, "BORCHECK"},
-    {"ZMODEMOPTION", dlg::kZCrashRecover, "BORCHECK"},
-    {"ZMODEMOPTION", dlg::kZSegmented, "BORCHECK"},
-    {"ZMODEMOPTION", dlg::kZEscapeControl, "BORCHECK"},
-    {"KERMITOPTION", dlg::kKermitPacketSize, "EDIT"},
-    {"KERMITOPTION", dlg::kKermitEightBit, "BORCHECK"},
-    {"ASCIIOPTIONS", dlg::kAsciiStripLf, "BORCHECK"},
-    {"ASCIIOPTIONS", dlg::kAsciiStartChar, "EDIT"},
-    {"ASCIIOPTIONS", dlg::kAsciiEndChar, "EDIT"},
-    {"ASCIIOPTIONS", dlg::kAsciiCharDelay, "EDIT"},
-    {"ASCIIOPTIONS", dlg::kAsciiLineDelay, "EDIT"},
-    {"BATCHLIST", dlg::kBatchList, "LISTBOX"},
-    {"BATCHLIST", dlg::kBatchAdd, "BUTTON"},
-    {"BATCHLIST", dlg::kBatchDelete, "BUTTON"},
-    {"BATCHLIST", dlg::kBatchDone, "BUTTON"},
-    {"FILEDLG", dlg::kFileName, "EDIT"},
-    {"FILEDLG", dlg::kFileType, "COMBOBOX"},
-    {"FILEDLG", dlg::kFileList, "LISTBOX"},
-    {"FILEDLG", dlg::kFileDirList, "LISTBOX"},
-    {"FILEDLG", dlg::kFilePath, "STATIC"},
-    {"FILEDLG", dlg::kFileRawFiles, "LISTBOX"},
-    {"FILEDLG", dlg::kFileRawDirs, "LISTBOX"},
-    {"SCRIPTDLG", dlg::kScriptState, "STATIC"},
-    {"SCRIPTDLG", dlg::kScriptButton, "BUTTON"},
-};
-
-TEST(Dialogs, SharedHeaderNamesTheTemplatesControls) {
-    for (const HeaderRow& row : kHeaderIds) {
-        SCOPED_TRACE(std::string(row.dialog) + " " + std::to_string(row.id));
-        const rc::Dialog* dialog = FindDialog(row.dialog);
-        ASSERT_NE(dialog, nullptr);
-        const rc::Control* c = FindControl(*dialog, row.id);
-        ASSERT_NE(c, nullptr);
-        EXPECT_EQ(ClassOf(*c), row.windowClass);
-    }
-}
-
 TEST(Dialogs, KeymapButtonsCoverEverySlotTheEditorDefines) {
     // PgUp..Down (0-7), "Etr" (8), Ins (12), keypad 0-9 and operators
     // (15-26, 28-30) and F1-F12 (31-42) open the key definition.
@@ -647,16 +351,9 @@ TEST(Dialogs, KeymapButtonsCoverEverySlotTheEditorDefines) {
         EXPECT_EQ(c->style.find("WS_DISABLED"), std::string::npos) << "slot " << slot;
     }
     const struct { int slot; const char* text; } named[] = {
-        {8, "Etr"}, {25, "*"}, {26, "+"}, {28, "-"}, {29, "."}, {30, "/"}, {0, "PgUp"}, {1, "PgDn"}, {12, "Ins"},
+        {8, "Etr"}, {30, "/"}, {0, "PgUp"}, {12, "Ins"}, {15, "0"}, {24, "9"}, {31, "F1"}, {42, "F12"},
     };
     for (const auto& n : named) EXPECT_EQ(FindControl(*keymap, dlg::kKeySlotBase + n.slot)->text, n.text);
-    for (int k = 0; k < 10; ++k)  // keypad digits
-        EXPECT_EQ(FindControl(*keymap, dlg::kKeySlotBase + 15 + k)->text, std::to_string(k));
-    for (int k = 1; k <= 12; ++k) {
-        std::string name = "F";
-        name += std::to_string(k);
-        EXPECT_EQ(FindControl(*keymap, dlg::kKeySlotBase + 30 + k)->text, name);
-    }
 }
 
 TEST(Dialogs, KeymapCodeButtonsCarryTheirVirtualKey) {
@@ -667,8 +364,7 @@ TEST(Dialogs, KeymapCodeButtonsCarryTheirVirtualKey) {
     std::vector<std::pair<int, std::string>> keys = {
         {0x1B, "Esc"}, {0xC0, "`"}, {0xBD, "-"}, {0xBB, "="}, {0x08, "BS"}, {0x09, "Tab"}, {0xDB, "["},
         {0xDD, "]"}, {0xDC, "\\"}, {0xBA, ";"}, {0xDE, "'"}, {0x0D, "Enter"}, {0xBC, ","}, {0xBE, "."},
-        {0xBF, "/"}, {0x20, "Space"},
-    };
+        {0xBF, "/"}, {0x20, "Space"}};
     for (char c = 'A'; c <= 'Z'; ++c) keys.push_back({c, std::string(1, c)});
     for (char c = '0'; c <= '9'; ++c) keys.push_back({c, std::string(1, c)});
     for (const auto& [vk, label] : keys) {
@@ -694,9 +390,6 @@ TEST(Dialogs, ColourSwatchesAreSixteenInTableOrder) {
     }
 }
 
-// ---------------------------------------------------------------------------
-// Conventions every template keeps.
-
 bool IsButtonKind(const rc::Control& c, const char* styleWord) {
     return ClassOf(c) == "BUTTON" && c.style.find(styleWord) != std::string::npos;
 }
@@ -704,10 +397,8 @@ bool IsButtonKind(const rc::Control& c, const char* styleWord) {
 TEST(Dialogs, UseTheBorlandClassesAndTheSharedHelpButton) {
     for (const auto& [name, dialog] : Script().dialogs) {
         SCOPED_TRACE(name);
-        ASSERT_TRUE(dialog.className.has_value());
-        EXPECT_EQ(rc::Upper(*dialog.className), "BORDLG_GRAY");
-        ASSERT_TRUE(dialog.font.has_value());
-        EXPECT_EQ(*dialog.font, "8, MS Sans Serif");
+        EXPECT_EQ(rc::Upper(dialog.className.value_or("")), "BORDLG_GRAY");
+        EXPECT_EQ(dialog.font.value_or(""), "8, MS Sans Serif");
         for (const rc::Control& c : dialog.controls) {
             SCOPED_TRACE(c.text);
             EXPECT_TRUE(c.keyword != "CHECKBOX" && c.keyword != "AUTOCHECKBOX" && c.keyword != "RADIOBUTTON" &&
@@ -719,12 +410,8 @@ TEST(Dialogs, UseTheBorlandClassesAndTheSharedHelpButton) {
             // box (results are MessageBox codes) and the common dialog's own
             // template use 1 and 2.
             if (name != "MSGDIALOG" && name != "PRINTSETUP" && ClassOf(c) == "BUTTON") {
-                if (c.text == "OK") {
-                    EXPECT_EQ(c.id.value_or(0), dlg::kOk);
-                }
-                if (c.text == "Cancel") {
-                    EXPECT_EQ(c.id.value_or(0), dlg::kCancel);
-                }
+                if (c.text == "OK") { EXPECT_EQ(c.id.value_or(0), dlg::kOk); }
+                if (c.text == "Cancel") { EXPECT_EQ(c.id.value_or(0), dlg::kCancel); }
             }
             bool helpText = c.text == "Help" || c.text == "&Help";
             bool helpId = c.id && *c.id == dlg::kHelp;
@@ -790,10 +477,6 @@ TEST(Dialogs, VisibleControlsFitAndDoNotCoverEachOther) {
     }
 }
 
-// ---------------------------------------------------------------------------
-// Pictures: the program loads them by name and draws the toolbar ones into
-// 64 x 50 buttons.
-
 uint32_t Le32(const std::vector<unsigned char>& b, size_t at) {
     return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
 }
@@ -816,17 +499,12 @@ TEST(Pictures, BitmapsExistInTheirSizes) {
         ASSERT_NE(found, Script().bitmaps.end());
         auto bytes = ReadBytes(ResourceDir() / found->second);
         ASSERT_GE(bytes.size(), 54u);
-        EXPECT_EQ(bytes[0], 'B');
-        EXPECT_EQ(bytes[1], 'M');
+        EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 2), "BM");
         int width = static_cast<int32_t>(Le32(bytes, 18));
         int height = static_cast<int32_t>(Le32(bytes, 22));
-        if (want.width) {
-            EXPECT_EQ(width, want.width);
-            EXPECT_EQ(height, want.height);
-        } else {
-            EXPECT_GE(width, 200);  // a start-up picture, not a button face
-            EXPECT_GE(height, 100);
-        }
+        // Width 0: a start-up picture, not a button face.
+        EXPECT_TRUE(want.width ? width == want.width && height == want.height : width >= 200 && height >= 100)
+            << width << "x" << height;
     }
 }
 
