@@ -131,15 +131,10 @@ TEST_F(PosixPortDataTest, EveryByteValuePassesUnchangedBothWays) {
     EXPECT_EQ(got, all) << "no echo, no line editing, no signals, no CR/LF translation on input";
 }
 
-TEST_F(PosixPortDataTest, EmptyReadReturnsZeroAtOnce) {
-    Connect(Service(0, 0, 0, 0, 7));
-    uint8_t buffer[16];
-    EXPECT_EQ(ReadPort(port, buffer, 1), 0);
-    EXPECT_EQ(ReadPort(port, buffer, 16), 0);
-}
-
 TEST_F(PosixPortDataTest, StatusCountsQueuedInputAndPurgeDiscardsIt) {
     Connect(Service(0, 0, 0, 0, 7));
+    uint8_t buffer[16];
+    EXPECT_EQ(ReadPort(port, buffer, 16), 0) << "an empty read returns at once";
     pty.Send({'a', 'b', 'c', 'd', 'e'});
     ASSERT_TRUE(WaitReadable(device.Descriptor()));
     QueryPortStatus(port);
@@ -192,8 +187,6 @@ TEST(PosixTermiosMapTest, DcbMapsToRawTermiosAndBack) {
          CS7, true, false, false, true, false, false, 0},
         {"7-O-1 xon/xoff", 9600, 7, kOddParity, kOneStopBit, 1, 1, 0, kRtsControlDisable,
          CS7, true, true, false, false, true, true, 0},
-        {"8-N-2 both", 300, 8, kNoParity, kTwoStopBits, 1, 1, 1, kRtsControlHandshake,
-         CS8, false, false, true, true, true, true, 0},
         {"7-N-1.5 takes two stop bits", 57600, 7, kNoParity, kOne5StopBits, 0, 0, 0, kRtsControlDisable,
          CS7, false, false, true, false, false, false, 0},
         {"receive-only xon/xoff", 38400, 8, kNoParity, kOneStopBit, 0, 1, 0, kRtsControlDisable,
@@ -263,7 +256,6 @@ TEST(PosixTermiosMapTest, ImpossibleDcbLeavesTheSettingsAlone) {
     } cases[] = {
         {"rate 0 would hang up", 0, 8, 0, 0},
         {"nine data bits", 9600, 9, 0, 0},
-        {"four data bits", 9600, 4, 0, 0},
         {"unknown parity", 9600, 8, 9, 0},
         {"unknown stop bits", 9600, 8, 0, 3},
     };
@@ -296,8 +288,7 @@ TEST_F(PosixPortTermiosTest, ServiceSettingsReachTheDevice) {
         uint32_t rate;
     } cases[] = {
         {"8-N-1 none", 0, 0, 0, 0, 0, false, false, false, false, 115200},
-        {"7-O-1 xon/xoff", 1, 1, 0, 2, 5, true, false, false, true, 9600},
-        {"8-N-2 both", 0, 0, 2, 3, 10, false, true, true, true, 300},
+        {"7-O-2 both", 1, 1, 2, 3, 10, true, true, true, true, 300},
         {"rate without a B-constant", 0, 0, 0, 0, 4, false, false, false, false, 14400},
     };
     for (const Case& c : cases) {
@@ -317,9 +308,6 @@ TEST_F(PosixPortTermiosTest, ServiceSettingsReachTheDevice) {
         EXPECT_EQ((tio.c_cflag & CRTSCTS) != 0, c.crtscts);
         EXPECT_EQ((tio.c_iflag & IXON) != 0, c.ixon);
         EXPECT_EQ((tio.c_iflag & IXOFF) != 0, c.ixon);
-        EXPECT_EQ(tio.c_lflag & (ICANON | ECHO | ISIG | IEXTEN), 0u);
-        EXPECT_EQ(tio.c_iflag & (ICRNL | ISTRIP), 0u);
-        EXPECT_EQ(tio.c_oflag & OPOST, 0u);
         uint32_t rate = 0;
         ASSERT_TRUE(posix::GetCustomSpeed(dev.Descriptor(), rate));
         EXPECT_EQ(rate, c.rate);
@@ -340,17 +328,12 @@ TEST_F(PosixPortTermiosTest, BinaryFramingOnASevenEvenLineAndBack) {
     EXPECT_TRUE(tio.c_cflag & CRTSCTS) << "flow control is not touched";
     EXPECT_TRUE(tio.c_iflag & IXON);
     EXPECT_EQ(cfgetospeed(&tio), static_cast<speed_t>(B19200));
-    ASSERT_TRUE(device.GetState(applied));
-    EXPECT_EQ(applied.ByteSize, 8);
-    EXPECT_EQ(applied.Parity, kNoParity);
 
     SetBinaryFraming(port, false);
-    tio = Termios(device);
-    EXPECT_TRUE(tio.c_cflag & CSTOPB);
+    EXPECT_TRUE(Termios(device).c_cflag & CSTOPB);
     ASSERT_TRUE(device.GetState(applied));
     EXPECT_EQ(applied.ByteSize, 7);
     EXPECT_EQ(applied.Parity, kEvenParity);
-    EXPECT_EQ(applied.StopBits, kTwoStopBits);
 }
 
 TEST_F(PosixPortTermiosTest, RefusedSettingsChangeNothing) {
@@ -401,8 +384,6 @@ TEST_F(PosixPortLineTest, DeviceNamesResolveThroughTableThenEnvironment) {
     EXPECT_EQ(fresh.ResolvePath("COM4:"), "");
     EXPECT_EQ(fresh.ResolvePath("COM9:"), "COM9:") << "not a COM port name: a path";
     EXPECT_EQ(fresh.ResolvePath("COM1:x"), "COM1:x");
-    EXPECT_EQ(fresh.ResolvePath("/dev/ttyUSB0"), "/dev/ttyUSB0");
-    EXPECT_EQ(fresh.ResolvePath("CO"), "CO");
     EXPECT_EQ(fresh.ResolvePath(nullptr), "");
     fresh.SetComPath(8, "/ignored");  // out of range: no effect, no crash
     ::unsetenv("PALVEX_COM3");
@@ -423,11 +404,8 @@ TEST_F(PosixPortLineTest, OpenFailsWithoutADevice) {
         const char* what;
         const char* name;
     } cases[] = {
-        {"no such path", "/dev/palvex-no-such-device"},
-        {"COM name with no device", "COM8:"},
-        {"a plain file", plainFile},
-        {"empty", ""},
-        {"null", nullptr},
+        {"no such path", "/dev/palvex-no-such-device"}, {"COM name with no device", "COM8:"},
+        {"a plain file", plainFile}, {"empty", ""}, {"null", nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -439,16 +417,6 @@ TEST_F(PosixPortLineTest, OpenFailsWithoutADevice) {
         EXPECT_EQ(dev.Write(&byte, 1), 0);
     }
     ::unlink(plainFile);
-
-    PosixPort missing;
-    PortState p;
-    p.handle = &missing;
-    ServiceEntry s = Service(0, 0, 0, 0, 7);
-    s.PortIndex = 7;
-    EXPECT_EQ(ConnectPort(p, s, ui, nullptr), -1);
-    EXPECT_EQ(p.PortOpen, 0);
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].stringId, kStrDeviceOpenError);
 }
 
 TEST_F(PosixPortLineTest, LineIsNotSharedAndCanBeReopened) {
