@@ -1,18 +1,36 @@
-// A terminal of one type fed through the receive path, with the few reads the
-// VT220 and SCO-ANSI tests make of it.
+// A terminal of one type fed through the receive path, with the reads the
+// emulator tests make of it, and a spool and keyboard that count what the host
+// made them do.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <string>
 #include <string_view>
 
 #include "comm/terminal_rig.h"
-#include "terminal/rig_helpers.h"
 
 namespace palvex::testing {
 
+struct CountingSpool : PrintSpool {
+    int starts = 0, ends = 0;
+    std::string bytes;
+    void Start() override { ++starts; }
+    void Byte(uint8_t b) override { bytes.push_back(static_cast<char>(b)); }
+    void End() override { ++ends; }
+};
+
+struct CountingKeyboard : KeyboardState {
+    int numLockOn = 0;
+    void NumLockOn() override { ++numLockOn; }
+};
+
+inline std::string Show(const std::string& bytes) { return ::testing::PrintToString(bytes); }
+
 class Term {
 public:
-    explicit Term(int type, int columns = 80, int rows = 24, bool autoWrap = false) : rig(Options(type, columns, rows, autoWrap)) {}
+    explicit Term(int type, int columns = 80, int rows = 24, bool autoWrap = false, int scrollRange = 1000)
+        : rig(Options(type, columns, rows, autoWrap, scrollRange)) {}
 
     Term& Feed(std::string_view bytes) {
         rig.Receive(std::string(bytes));
@@ -48,9 +66,9 @@ public:
         return text;
     }
     // One letter per row: the row's first character, '.' for an empty row.
-    std::string Column0() {
+    std::string Column0(int count = 0) {
         std::string out;
-        for (int r = 0; r < rig.screen.rows; ++r) {
+        for (int r = 0; r < (count ? count : rig.screen.rows); ++r) {
             const std::string text = Row(r);
             out += text.empty() ? '.' : text[0];
         }
@@ -61,18 +79,24 @@ public:
         for (int r = 0; r < rig.screen.rows; ++r) Put(r, std::string(1, static_cast<char>('a' + r % 26)));
         return *this;
     }
+    // Rows "r0", "r1", ... as many as there are rows.
+    Term& Numbered() {
+        for (int r = 0; r < rig.screen.rows; ++r) Put(r, "r" + std::to_string(r));
+        return *this;
+    }
     // Lines pushed off the top of the screen so far.
     int History() const { return (rig.screen.liveTop - rig.screen.oldest + rig.screen.scrollRange) % rig.screen.scrollRange; }
 
     TerminalRig rig;
 
 private:
-    static TermOptions Options(int type, int columns, int rows, bool autoWrap) {
+    static TermOptions Options(int type, int columns, int rows, bool autoWrap, int scrollRange) {
         TermOptions o;
         o.type = type;
         o.columns = columns;
         o.rows = rows;
         o.autoWrap = autoWrap;
+        o.scrollRange = scrollRange;
         return o;
     }
 };
