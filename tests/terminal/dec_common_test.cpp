@@ -1,6 +1,6 @@
 // The shared DEC actions called directly, for the variants the other emulators
-// rely on: parameter reading, the limits given by the caller, the four sets of
-// renditions, the history push and the answer forms.
+// rely on: parameter reading, the limits given by the caller, the caret during a
+// burst and the answer forms.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -66,45 +66,6 @@ TEST(DecCursor, CallerGivesTheLimits) {
         EXPECT_EQ(t.CursorRow(), c.wantRow) << c.what;
         EXPECT_EQ(t.CursorCol(), c.wantCol) << c.what;
     }
-}
-
-TEST(DecRenditions, FourSetsFromOneLoop) {
-    using R = dec::Renditions;
-    struct Case {
-        R set;
-        std::string text;  // after ESC, final cut off
-        uint8_t attr;
-        int reverse;
-    } cases[] = {
-        {R::Vt100, "[1", 0xF0, 0},       {R::Vt100, "[31", 0x70, 0},     {R::Vt100, "[9", 0x70, 0},
-        {R::Vt100, "[7", 0x07, 0},       {R::Vt100, "[7;27", 0x07, 0},   {R::Vt100, "[1;22", 0xF0, 0},
-        {R::Vt100, "[8", 0x00, 0},       {R::Vt100, "[", 0x70, 0},
-        {R::Vt100Color, "[31", 0x10, 0}, {R::Vt100Color, "[1;31;42", 0x92, 0}, {R::Vt100Color, "[7;27", 0x07, 0},
-        {R::Vt100Color, "[48", 0x70, 0}, {R::Vt100Color, "[24", 0x70, 0},
-        {R::Vt220, "[31", 0x70, 0},      {R::Vt220, "[7", 0x07, 1},      {R::Vt220, "[7;27", 0x70, 0},
-        {R::Vt220, "[28", 0x70, 0},
-        {R::Sco, "[31", 0x10, 0},        {R::Sco, "[7;24", 0x07, 1},     {R::Sco, "[47;30", 0x07, 0},
-    };
-    for (const Case& c : cases) {
-        Term t(kTypeVt220);
-        dec::SelectGraphicRendition(t.rig.screen, t.rig.modes, Text(c.text), 1, c.set);
-        EXPECT_EQ(t.rig.screen.attr, c.attr) << static_cast<int>(c.set) << " " << c.text;
-        EXPECT_EQ(t.rig.modes.reverse, c.reverse) << static_cast<int>(c.set) << " " << c.text;
-    }
-}
-
-TEST(DecErase, PushScreenToHistoryKeepsTheCursorAndClearsEveryRow) {
-    Term t(kTypeWyse50);
-    t.Lettered().At(6, 9);
-    dec::PushScreenToHistory(t.rig.screen);
-    EXPECT_EQ(t.CursorRow(), 6);
-    EXPECT_EQ(t.CursorCol(), 9);
-    EXPECT_EQ(t.History(), 24);
-    EXPECT_EQ(t.HistoryLine(24), "a");
-    EXPECT_EQ(t.Column0(), std::string(24, '.'));
-    dec::ClearScreenToHistory(t.rig.screen);
-    EXPECT_EQ(t.CursorRow(), 0);
-    EXPECT_EQ(t.History(), 48);
 }
 
 TEST(DecCaret, MovesWithoutShowingDuringABurst) {

@@ -12,40 +12,7 @@ namespace {
 
 using testing::Term;
 
-std::string Show(const std::string& bytes) { return ::testing::PrintToString(bytes); }
-
-TEST(ScoRendition, ColoursAndBrightness) {
-    struct Case {
-        std::string bytes;
-        uint8_t attr;
-    } cases[] = {
-        {"\x1b[31m", 0x10},          {"\x1b[31m\x1b[1m", 0x90},   {"\x1b[1m\x1b[31m", 0x90},
-        {"\x1b[1;31m\x1b[0m", 0x70}, {"\x1b[1;34m", 0xC0},        {"\x1b[41m", 0x71},
-        {"\x1b[37;44m", 0x74},       {"\x1b[1;33;44m", 0xB4},     {"\x1b[30;47m", 0x07},
-        {"\x1b[31;7m", 0x01},        {"\x1b[7;31m", 0x17},        {"\x1b[32;8m", 0x00},
-        {"\x1b[48m", 0x70},          {"\x1b[39;49m", 0x70},       {"\x1b[38;5;196m", 0xF0},  // 38 is skipped, 5 is blink
-        {"\x1b[1;31m\x1b[22m", 0x70}, {"\x1b[1;31m\x1b[32m", 0xA0}, {"\x1b[m", 0x70},
-        {"\x1b[1m\x1b[m\x1b[31m", 0x10},  // ESC [ m ends bold for later colours
-        {"\x1b[1m\x1b[27m\x1b[33m", 0xB0},
-        {"\x1b[34m\x1b[45m\x1b[35m", 0x55},
-    };
-    for (const Case& c : cases) {
-        Term t(kTypeScoAnsi);
-        t.Feed(c.bytes);
-        EXPECT_EQ(t.rig.screen.attr, c.attr) << Show(c.bytes);
-    }
-    // The same colours on a VT220 are skipped: only bold shows.
-    Term vt(kTypeVt220);
-    vt.Feed("\x1b[1;34;41m");
-    EXPECT_EQ(vt.rig.screen.attr, 0xF0);
-}
-
-TEST(ScoRendition, TextTakesTheColours) {
-    Term t(kTypeScoAnsi);
-    t.Feed("\x1b[1;33;44mA\x1b[0mB");
-    EXPECT_EQ(t.AttrOf(0, 0), 0xB4);
-    EXPECT_EQ(t.AttrOf(0, 1), 0x70);
-}
+using testing::Show;
 
 TEST(ScoIdentification, IsNeverAnswered) {
     for (const char* bytes : {"\x1b[c", "\x1b" "c", "\x1bZ", "\x1b[0c"}) {
@@ -140,12 +107,6 @@ TEST(ScoShared, FinalsCommonWithVt220) {
         EXPECT_EQ(t.CursorRow(), c.row) << Show(c.bytes);
         EXPECT_EQ(t.CursorCol(), c.col) << Show(c.bytes);
     }
-}
-
-TEST(ScoC1, EightBitBytesAreCharacters) {
-    Term t(kTypeScoAnsi);
-    t.Feed("\x9b" "2J\x84");
-    EXPECT_EQ(t.Row(0), "\x9b" "2J\x84");
 }
 
 }  // namespace
