@@ -44,7 +44,6 @@ TEST(SelectionText, MarkedRangesGiveTheirTextWithLineEndsBetweenLines) {
         {"an empty line between", {2, 0}, {4, 1}, "third one\r\n\r\nfi"},
         {"started beyond a line's end", {1, 20}, {2, 4}, "third"},
         {"one character", {1, 2}, {1, 2}, ""},
-        {"two characters", {1, 2}, {1, 3}, "co"},
         {"empty lines only", {5, 0}, {6, 5}, "\r\n"},
     };
     for (const auto& c : cases) {

@@ -10,26 +10,13 @@ namespace {
 
 const std::string kStart = "C:\\PALVEX";
 
-TEST(ProgramSettingsRead, NoSectionGivesTheStartDirectoryAndDefaultsReadInOrder) {
-    MemoryProfileStore store;
-    ProgramSettings s = ReadProgramSettings(store, kStart);
-    EXPECT_EQ(kStart, s.InstallDir);
-    EXPECT_EQ(kStart, s.DefaultSessionDir);
-    EXPECT_EQ(kStart, s.DefaultDownloadDir);
-    EXPECT_EQ("C:\\PALVEX\\PALVEX.HLP", s.HelpFile);
-    EXPECT_EQ(0u, s.TransPrint);
-    EXPECT_EQ(0, s.BatchDial);
-    EXPECT_EQ(1000, s.ScrollLines);
-    EXPECT_EQ((std::vector<std::string>{"INSTALLDIR", "SESSION", "DOWNLOAD", "TransPrint", "seqdial", "scroll"}),
-              store.reads);
-}
-
 TEST(ProgramSettingsRead, DirectoriesFollowTheInstallDirectoryUnlessSetThemselves) {
     const std::string longDir(1500, 'i'), cut(1027, 'i');
     struct Case {
         const char *install, *session, *download;
         std::string wantInstall, wantSession, wantDownload;
     } cases[] = {
+        {nullptr, nullptr, nullptr, kStart, kStart, kStart},
         {"D:\\PV", nullptr, nullptr, "D:\\PV", "D:\\PV", "D:\\PV"},
         {nullptr, "E:\\LOGS", nullptr, kStart, "E:\\LOGS", kStart},
         {"D:\\PV", "E:\\LOGS", "F:\\DL", "D:\\PV", "E:\\LOGS", "F:\\DL"},
