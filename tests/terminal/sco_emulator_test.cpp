@@ -1,6 +1,6 @@
-// SCO-ANSI: what differs from the VT220 (colours, back-tab, one-line
-// scrolls, silence on identification, its own saved cursor) and a check that
-// the shared finals reach the shared executor.
+// SCO-ANSI: what differs from the VT220 (back-tab, one-line scrolls, silence on
+// identification, its own saved cursor) and a check that the shared finals
+// reach the shared executor. Its colours are in the rendition table.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,9 +10,8 @@
 namespace palvex {
 namespace {
 
-using testing::Term;
-
 using testing::Show;
+using testing::Term;
 
 TEST(ScoIdentification, IsNeverAnswered) {
     for (const char* bytes : {"\x1b[c", "\x1b" "c", "\x1bZ", "\x1b[0c"}) {
