@@ -17,16 +17,11 @@ using testing::Term;
 dec::EscText Text(const std::string& s) { return {reinterpret_cast<const uint8_t*>(s.data()), static_cast<int>(s.size())}; }
 
 TEST(DecParams, ReadLikeTheRuntimeDecimalConversion) {
-    struct Case {
-        std::string text;
-        int pos;
-        int value;
-    } cases[] = {
+    struct Case { std::string text; int pos; int value; } cases[] = {
         {"[12;34", 1, 12}, {"[12;34", 4, 34}, {"[", 1, 0},       {"[?25", 1, 0},     {"[?25", 2, 25},
         {"[ 7", 1, 7},     {"[-7", 1, -7},    {"[+7", 1, 7},     {"[--7", 1, 0},     {"[7x9", 1, 7},
         {"[007", 1, 7},    {"[;5", 1, 0},     {"[5", 9, 0},      {"[5", -3, 0},
-        {"[99999999999999999999", 1, dec::kParamCeiling},
-        {"[-99999999999999999999", 1, -dec::kParamCeiling},
+        {"[99999999999999999999", 1, dec::kParamCeiling}, {"[-99999999999999999999", 1, -dec::kParamCeiling},
     };
     for (const Case& c : cases) EXPECT_EQ(dec::NumberAt(Text(c.text), c.pos), c.value) << c.text << " @" << c.pos;
 
@@ -87,13 +82,8 @@ TEST(DecCaret, MovesWithoutShowingDuringABurst) {
 }
 
 TEST(DecAnswers, SevenAndEightBitForms) {
-    struct Case {
-        const char* text;
-        bool eightBit;
-        std::string sent;
-    } cases[] = {
-        {"\x1b[0n", false, "\x1b[0n"},
-        {"\x1b[0n", true, "\x9b" "0n"},
+    struct Case { const char* text; bool eightBit; std::string sent; } cases[] = {
+        {"\x1b[0n", false, "\x1b[0n"}, {"\x1b[0n", true, "\x9b" "0n"},
         {"\x1b/Z", true, "\x1b/Z"},  // only a leading ESC [ has an 8-bit form
         {"\x1b[?62;1;2;9;11;14c", true, "\x9b?62;1;2;9;11;14c"},
     };

@@ -76,12 +76,10 @@ TEST(DecScroll, IndexReverseIndexAndLinesAtTheMargins) {
         const char* rows;    // first letter of each row afterwards
         int cursorRow, history;
     } cases[] = {
-        {B, "", 23, "\x1b" "D", "bcdefghijklmnopqrstuvwx.", 23, 1},
-        {B, "", 10, "\x1b" "D", kSame, 11, 0},
+        {B, "", 23, "\x1b" "D", "bcdefghijklmnopqrstuvwx.", 23, 1}, {B, "", 10, "\x1b" "D", kSame, 11, 0},
         {B, "\x1b[5;10r", 9, "\x1b" "D", "abcdfghij.klmnopqrstuvwx", 9, 0},
         {B, "\x1b[5;10r", 23, "\x1b" "D", kSame, 23, 0},  // below the region
-        {B, "", 0, "\x1bM", ".abcdefghijklmnopqrstuvw", 0, 0},
-        {B, "", 10, "\x1bM", kSame, 9, 0},
+        {B, "", 0, "\x1bM", ".abcdefghijklmnopqrstuvw", 0, 0}, {B, "", 10, "\x1bM", kSame, 9, 0},
         {B, "\x1b[5;10r", 4, "\x1bM", "abcd.efghiklmnopqrstuvwx", 4, 0},
         {B, "\x1b[5;10r", 0, "\x1bM", kSame, 0, 0},  // above the region
         {B, "", 23, "\x1b" "E", "bcdefghijklmnopqrstuvwx.", 23, 1},
@@ -91,12 +89,9 @@ TEST(DecScroll, IndexReverseIndexAndLinesAtTheMargins) {
         {V100, "", 3, "\x1b[L\x1b[2L", kSame, 3, 0},                // insert and delete lines are not VT100
         {V220, "", 5, "\x1b[L", "abcde.fghijklmnopqrstuvw", 5, 0},
         {V220, "", 5, "\x1b[3L", "abcde...fghijklmnopqrstu", 5, 0},
-        {V220, "", 5, "\x1b[99L", "abcde...................", 5, 0},
-        {V220, "", 5, "\x1b[0L", kSame, 5, 0},
-        {V220, "", 5, "\x1b" "L", kSame, 5, 0},
-        {V220, "", 5, "\x1b[3M", "abcdeijklmnopqrstuvwx...", 5, 0},
-        {V220, "", 5, "\x1b[99M", "abcde...................", 5, 0},
-        {V220, "", 5, "\x1b[0M", kSame, 5, 0},
+        {V220, "", 5, "\x1b[99L", "abcde...................", 5, 0}, {V220, "", 5, "\x1b[0L", kSame, 5, 0},
+        {V220, "", 5, "\x1b" "L", kSame, 5, 0}, {V220, "", 5, "\x1b[3M", "abcdeijklmnopqrstuvwx...", 5, 0},
+        {V220, "", 5, "\x1b[99M", "abcde...................", 5, 0}, {V220, "", 5, "\x1b[0M", kSame, 5, 0},
         {V220, "", 23, "\x1b[2L", "abcdefghijklmnopqrstuvw.", 23, 0},
         {V220, "\x1b[3;10r", 5, "\x1b[2L", "abcde..fghklmnopqrstuvwx", 5, 0},
         {V220, "\x1b[3;10r", 5, "\x1b[2M", "abcdehij..klmnopqrstuvwx", 5, 0},
@@ -123,10 +118,7 @@ TEST(DecScroll, IndexReverseIndexAndLinesAtTheMargins) {
 }
 
 TEST(DecScroll, SetRegionClampsAndHomesTheCursor) {
-    struct Case {
-        const char* bytes;
-        int top, bottom;
-    } cases[] = {
+    struct Case { const char* bytes; int top, bottom; } cases[] = {
         {"\x1b[5;10r", 5, 10}, {"\x1b[r", 1, 24},     {"\x1b[5r", 5, 24},    {"\x1b[;10r", 1, 10},
         {"\x1b[20;10r", 20, 10}, {"\x1b[0;99r", 1, 24}, {"\x1b[30;5r", 1, 5}, {"\x1b[-3;-4r", 1, 24},
         {"\x1b[24;24r", 24, 24}, {"\x1b[30;0r", 1, 24},
@@ -221,25 +213,17 @@ TEST(DecEdit, InsertDeleteAndEraseCharacters) {
         int length;
         const char* attrs;  // attribute of each cell shown, as letters: 'A' = 0x11 ... '.' = 0
     } cases[] = {
-        {V220, "\x1b[P", 2, "ABDEFGH", 7, "ABDEFGH"},
-        {V220, "\x1b[3P", 2, "ABFGH", 5, "ABFGH"},
+        {V220, "\x1b[P", 2, "ABDEFGH", 7, "ABDEFGH"}, {V220, "\x1b[3P", 2, "ABFGH", 5, "ABFGH"},
         {V220, "\x1b[5P", 7, "ABCDEFGH", 8, "ABCDEFGH"},  // on the last character: nothing changes
-        {V220, "\x1b[0P", 2, "ABCDEFGH", 8, "ABCDEFGH"},
-        {V220, "\x1b[3P", 5, "ABCDE", 5, "ABCDE"},
+        {V220, "\x1b[0P", 2, "ABCDEFGH", 8, "ABCDEFGH"}, {V220, "\x1b[3P", 5, "ABCDE", 5, "ABCDE"},
         // The length drops by the whole count, even past the cursor: cells
         // before it stay stored but are no longer part of the line.
-        {V220, "\x1b[200P", 2, "", 0, "AB"},
-        {V220, "\x1b[4P", 5, "ABCD", 4, "ABCD"},
-        {V220, "\x1b[P", 20, "ABCDEFGH", 8, "ABCDEFGH"},
-        {V220, "\x1b[-2P", 2, "ABCDEFGH", 8, "ABCDEFGH"},
-        {V220, "\x1b[P", 0, "BCDEFGH", 7, "BCDEFGH"},
-        {V220, "\x1b[@", 2, "AB CDEFGH", 9, "AB.CDEFGH"},
-        {V220, "\x1b[3@", 2, "AB   CDEFGH", 11, "AB...CDEFGH"},
-        {V220, "\x1b[0@", 2, "ABCDEFGH", 8, "ABCDEFGH"},
-        {V220, "\x1b[@", 8, "ABCDEFGH", 9, "ABCDEFGH."},
-        {V220, "\x1b[X", 2, "AB DEFGH", 8, "AB.DEFGH"},
-        {V220, "\x1b[3X", 2, "AB   FGH", 8, "AB...FGH"},
-        {V220, "\x1b[0X", 2, "ABCDEFGH", 8, "ABCDEFGH"},
+        {V220, "\x1b[200P", 2, "", 0, "AB"}, {V220, "\x1b[4P", 5, "ABCD", 4, "ABCD"},
+        {V220, "\x1b[P", 20, "ABCDEFGH", 8, "ABCDEFGH"}, {V220, "\x1b[-2P", 2, "ABCDEFGH", 8, "ABCDEFGH"},
+        {V220, "\x1b[P", 0, "BCDEFGH", 7, "BCDEFGH"}, {V220, "\x1b[@", 2, "AB CDEFGH", 9, "AB.CDEFGH"},
+        {V220, "\x1b[3@", 2, "AB   CDEFGH", 11, "AB...CDEFGH"}, {V220, "\x1b[0@", 2, "ABCDEFGH", 8, "ABCDEFGH"},
+        {V220, "\x1b[@", 8, "ABCDEFGH", 9, "ABCDEFGH."}, {V220, "\x1b[X", 2, "AB DEFGH", 8, "AB.DEFGH"},
+        {V220, "\x1b[3X", 2, "AB   FGH", 8, "AB...FGH"}, {V220, "\x1b[0X", 2, "ABCDEFGH", 8, "ABCDEFGH"},
         {V220, "\x1b[200X", 2, "AB", 8, "AB......"},
         {V220, "\x1b" "X", 2, "ABCDEFGH", 8, "ABCDEFGH"},  // ESC X alone is no command
         {V100, "\x1b[2P\x1b[P\x1b[2@\x1b[X", 2, "ABCDEFGH", 8, "ABCDEFGH"},  // none of them is VT100
@@ -283,10 +267,7 @@ TEST(DecEdit, InsertDropsWhatPassesTheWidth) {
 
 // The attribute each family ends with; -1: not checked for that one.
 TEST(DecRendition, MonochromeSkipsColoursColourTypesHonourThem) {
-    struct Case {
-        std::string bytes;
-        int vt100, colour, vt220, sco;
-    } cases[] = {
+    struct Case { std::string bytes; int vt100, colour, vt220, sco; } cases[] = {
         {"\x1b[m", 0x70, 0x70, 0x70, 0x70},          {"\x1b[1m", 0xF0, 0xF0, 0xF0, -1},
         {"\x1b[4m", 0xF0, 0xF0, 0xF0, -1},           {"\x1b[5m", -1, -1, 0xF0, -1},
         {"\x1b[7m", 0x07, 0x07, 0x07, -1},           {"\x1b[7;7m", 0x70, 0x70, 0x70, -1},
@@ -347,12 +328,7 @@ TEST(DecRendition, EachChangeMarksTheCellUnderTheCursorOnly) {
 
 TEST(DecModes, SetAndResetByBytePosition) {
     enum Field { AutoRepeat, NewLine, Insert, AutoWrap, CursorKeys, Columns, None };
-    struct Case {
-        Family f;
-        std::string bytes;
-        Field field;
-        int value;
-    } cases[] = {
+    struct Case { Family f; std::string bytes; Field field; int value; } cases[] = {
         {B, "\x1b[?8l", AutoRepeat, 0},  {V220, "\x1b[?8l\x1b[?8h", AutoRepeat, 1},
         {B, "\x1b[?20h", NewLine, 1},    {B, "\x1b[?20h\x1b[?20l", NewLine, 0},
         {B, "\x1b[20h", None, 0},        {V220, "\x1b[?2h", None, 0},  // no line feed/new line mode without "?"
@@ -395,25 +371,16 @@ TEST(DecAnswers, IdentificationStatusAndPosition) {
     } cases[] = {
         {kTypeVt100, false, "\x1b[5n", "\x1b[0n"},
         {kTypeVt100Color, true, "\x1b[5;10H\x1b[6n", "\x1b[5;10R"},  // VT100 answers are always 7-bit
-        {kTypeVt100, false, "\x1b[?25n\x1b[?6n\x1b[n\x1b[15n", ""},
-        {kTypeVt100, true, "\x1b[c", "\x1b[?1;2c"},
-        {kTypeVt100Color, false, "\x1b" "c", "\x1b[?1;2c"},
-        {kTypeVt100, false, "\x1b(c", "\x1b[?1;2c"},
-        {kTypeVt100, false, "\x1b[0c\x1b[1c\x1b[>c", ""},
-        {kTypeVt100, false, "\x1bZ", "\x1b[?1;2c"},
-        {kTypeVt100Color, false, "\x1b[Z", "\x1b[?1;2c"},
-        {kTypeVt100, false, "\x1b[5n\x1b[c", "\x1b[0n\x1b[?1;2c"},
-        {kTypeVt102, false, "\x1b[c", "\x1b[?6c"},
-        {kTypeVt220, false, "\x1b[c", "\x1b[?62;1;2;9;11;14c"},
+        {kTypeVt100, false, "\x1b[?25n\x1b[?6n\x1b[n\x1b[15n", ""}, {kTypeVt100, true, "\x1b[c", "\x1b[?1;2c"},
+        {kTypeVt100Color, false, "\x1b" "c", "\x1b[?1;2c"}, {kTypeVt100, false, "\x1b(c", "\x1b[?1;2c"},
+        {kTypeVt100, false, "\x1b[0c\x1b[1c\x1b[>c", ""}, {kTypeVt100, false, "\x1bZ", "\x1b[?1;2c"},
+        {kTypeVt100Color, false, "\x1b[Z", "\x1b[?1;2c"}, {kTypeVt100, false, "\x1b[5n\x1b[c", "\x1b[0n\x1b[?1;2c"},
+        {kTypeVt102, false, "\x1b[c", "\x1b[?6c"}, {kTypeVt220, false, "\x1b[c", "\x1b[?62;1;2;9;11;14c"},
         {kTypeVt320, false, "\x1b[c", "\x1b[?63;1;2;9;11;14c"},
-        {kTypeVt220, false, "\x1b" "c", "\x1b[?62;1;2;9;11;14c"},
-        {kTypeVt102, false, "\x1bZ", "\x1b[?6c"},
-        {kTypeVt220, false, "\x1b[Z", "\x1b[?62;1;2;9;11;14c"},
-        {kTypeVt220, false, "\x1b[0c\x1b[>c", ""},
-        {kTypeVt220, false, "\x1b[5n", "\x1b[0n"},
-        {kTypeVt102, false, "\x1b[5;10H\x1b[6n", "\x1b[5;10R"},
-        {kTypeVt220, false, "\x1b[24;80H\x1b[6n", "\x1b[24;80R"},
-        {kTypeVt320, false, "\x1b[?25n", "\x1b[?20n"},
+        {kTypeVt220, false, "\x1b" "c", "\x1b[?62;1;2;9;11;14c"}, {kTypeVt102, false, "\x1bZ", "\x1b[?6c"},
+        {kTypeVt220, false, "\x1b[Z", "\x1b[?62;1;2;9;11;14c"}, {kTypeVt220, false, "\x1b[0c\x1b[>c", ""},
+        {kTypeVt220, false, "\x1b[5n", "\x1b[0n"}, {kTypeVt102, false, "\x1b[5;10H\x1b[6n", "\x1b[5;10R"},
+        {kTypeVt220, false, "\x1b[24;80H\x1b[6n", "\x1b[24;80R"}, {kTypeVt320, false, "\x1b[?25n", "\x1b[?20n"},
         {kTypeVt320, false, "\x1b[?26n\x1b[7n\x1b[?6n", ""},
         {kTypeVt220, false, "\x1b G\x1b[5;10H\x1b[6n", "\x9b" "5;10R"},
         {kTypeVt102, false, "\x1b G\x1b[c", "\x9b?6c"},
@@ -448,8 +415,7 @@ TEST(DecPrinterController, MediaCopyFollowsTransparentPrint) {
         {kTypeVt100, false, 0, "\x1b[5iabc", 0, 0, 0, "", "abc"},
         {kTypeVt100Color, false, 1, "\x1b[4icd", 0, 0, 1, "", "cd"},  // turned off while running
         {kTypeVt220, true, 1, "\x1b[5i", 1, 0, 0, "", ""},  // already on: the capture stays open
-        {kTypeVt220, true, 1, "\x1b[0i", 1, 0, 0, "", ""},
-        {kTypeVt220, false, 1, "\x1b[0i", 0, 0, 0, "", ""},
+        {kTypeVt220, true, 1, "\x1b[0i", 1, 0, 0, "", ""}, {kTypeVt220, false, 1, "\x1b[0i", 0, 0, 0, "", ""},
         {kTypeVt220, false, 1, "\x1b[5i", 0, 0, 0, "", ""},
         {kTypeVt102, true, 0, "a\x1b[5iprinted\r\n\x1b[4ib", 0, 1, 1, "printed\r\n", "ab"},
         {kTypeVt52, true, 0, "\x1bWabc\x1bXD", 0, 1, 1, "abc", "D"},
@@ -477,10 +443,7 @@ TEST(DecPrinterController, MediaCopyFollowsTransparentPrint) {
 }
 
 TEST(DecSelectiveErase, SetAndClearedByQuoteQ) {
-    const struct {
-        std::string bytes;
-        int value;
-    } cases[] = {
+    const struct { std::string bytes; int value; } cases[] = {
         {"\x1b[\"q", 1}, {"\x1b[0\"q", 1}, {"\x1b[2\"q", 1}, {"\x1b[\"q\x1b[1\"q", 0},
         {"\x1b[3\"q", 0}, {"\x1b[\"q\x1b[3\"q", 1}, {"\x1b[1q", 0}, {"\x1b[0q", 0},
     };

@@ -50,10 +50,8 @@ TEST(CellColours, FollowTheRuleOfTheTerminalType) {
         {"black text, reverse bright", kTypeVt100, 0x0F, kBlackOnWhite, {kWhite, kMidGrey}},
         {"no green, text not black", kTypeVt100, 0xF0, kRedOnBlack, {MakeColour(255, 0, 0), kBlack}},
         // Types that ignore attributes.
-        {"TTY", kTypeTty, 0x14, kGreenOnBlue, kContext},
-        {"VT52", kTypeVt52, 0x07, kGreenOnBlue, kContext},
-        {"type 0 as TTY", 0, 0xF0, kDefaults, kContext},
-        {"unknown type", 42, 0x07, kDefaults, kContext},
+        {"TTY", kTypeTty, 0x14, kGreenOnBlue, kContext}, {"VT52", kTypeVt52, 0x07, kGreenOnBlue, kContext},
+        {"type 0 as TTY", 0, 0xF0, kDefaults, kContext}, {"unknown type", 42, 0x07, kDefaults, kContext},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -75,12 +73,9 @@ TEST(CellColours, EveryMonochromeTypeReadsTheAttributeAlike) {
 }
 
 TEST(Brighten, RaisesNonZeroComponentsOrGreysWhenTheTextIsBlack) {
-    struct Case {
-        Colour in, userText, out;
-    };
+    struct Case { Colour in, userText, out; };
     const Case cases[] = {
-        {kGrey, kGrey, kWhite},
-        {MakeColour(0, 128, 0), kGrey, MakeColour(0, 255, 0)},
+        {kGrey, kGrey, kWhite}, {MakeColour(0, 128, 0), kGrey, MakeColour(0, 255, 0)},
         {MakeColour(128, 0, 128), kBlack, kMidGrey},      // no green, text black
         {MakeColour(10, 1, 0), kBlack, MakeColour(255, 255, 0)},  // green: the rule does not apply
         {kBlack, kBlack, kMidGrey},

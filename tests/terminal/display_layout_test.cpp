@@ -16,14 +16,9 @@ namespace {
 using testing::ScreenRig;
 
 TEST(DisplayWidth, VisibleColumnsAndHorizontalRange) {
-    struct Case {
-        int clientWidth, cellWidth, columns, hOffset;
-        int visible, range;
-    };
+    struct Case { int clientWidth, cellWidth, columns, hOffset; int visible, range; };
     const Case cases[] = {
-        {80 * 7 + 16, 7, 80, 0, 80, 0},
-        {80 * 7 + 16 - 1, 7, 80, 0, 79, 1},
-        {80 * 7 + 16, 7, 132, 0, 80, 52},
+        {80 * 7 + 16, 7, 80, 0, 80, 0}, {80 * 7 + 16 - 1, 7, 80, 0, 79, 1}, {80 * 7 + 16, 7, 132, 0, 80, 52},
         {80 * 7 + 16, 7, 132, 60, 72, 52},     // no more than is left of the terminal
         {132 * 7 + 16 + 100, 7, 132, 0, 132, 0},
         {10, 7, 80, 0, 0, 80},                 // narrower than the scroll bar
@@ -41,9 +36,7 @@ TEST(DisplayFit, FontPageRowsAndTrackingHeights) {
     EXPECT_EQ(FontForWindow(1076, 470, 40).height, 9);
     EXPECT_EQ(FontForWindow(1076, 470, 40).width, 13);
     // "Term": one cell of slack under the page, held to 24..99 rows.
-    struct Rows {
-        int clientHeight, cellHeight, rows;
-    };
+    struct Rows { int clientHeight, cellHeight, rows; };
     for (const Rows& r : {Rows{86 + 31 * 14 + 13, 14, 30}, Rows{86 + 25 * 14, 14, 24}, Rows{300, 14, 24},
                           Rows{86 + 200 * 8, 8, 99}})
         EXPECT_EQ(RowsForWindow(r.clientHeight, r.cellHeight), r.rows) << r.clientHeight << "/" << r.cellHeight;
@@ -136,16 +129,9 @@ TEST(PaintRow, PaintsTheRowAsShownInTheHistoryView) {
 }
 
 TEST(SelectionOverlay, OneRectangleFromTheFirstToTheLastVisibleMark) {
-    struct Case {
-        const char* what;
-        std::vector<int> marked;
-        int hOffset, textRight;
-        bool any;
-        int left, right;
-    };
+    struct Case { const char* what; std::vector<int> marked; int hOffset, textRight; bool any; int left, right; };
     const Case cases[] = {
-        {"none", {}, 0, 640, false, 0, 0},
-        {"a gap is inverted too", {3, 7}, 0, 640, true, 24, 64},
+        {"none", {}, 0, 640, false, 0, 0}, {"a gap is inverted too", {3, 7}, 0, 640, true, 24, 64},
         {"marks left of the offset are not shown", {5, 12}, 10, 640, true, 16, 24},
         {"cut at the text edge", {3, 12}, 0, 100, true, 24, 100},
         {"beyond the text edge only", {50}, 0, 100, false, 0, 0},
@@ -165,13 +151,7 @@ TEST(SelectionOverlay, OneRectangleFromTheFirstToTheLastVisibleMark) {
 
 TEST(HorizontalScroll, EachCodeMovesTheOffsetAndNamesTheRepaint) {
     using R = HScrollStep;
-    struct Case {
-        const char* what;
-        HScrollCode code;
-        int thumb, hOffset;
-        int newOffset, shift;
-        R::Repaint repaint;
-    };
+    struct Case { const char* what; HScrollCode code; int thumb, hOffset; int newOffset, shift; R::Repaint repaint; };
     // 132 columns, 80 fit: the range is 52.
     const Case cases[] = {
         {"line left at 0", HScrollCode::LineLeft, 0, 0, 0, 0, R::None},

@@ -25,10 +25,7 @@ constexpr int kPgUp = 0x21, kHome = 0x24, kLeft = 0x25, kUp = 0x26, kDown = 0x28
 // A VT-like keymap in which every slot used here holds something telling.
 Keymap TestKeymap() {
     Keymap map;
-    const struct {
-        int slot;
-        const char* text;
-    } defs[] = {
+    const struct { int slot; const char* text; } defs[] = {
         {0, "^[[5~"}, {3, "^[[1~"}, {4, "^[[D"}, {5, "^[[A"}, {7, "^[B"},  // Down as VT52 would have it
         {kSlotKeypadEnter, "^[OM"}, {9, "prt"}, {12, "^[[2~"}, {13, "del"}, {14, "help"},
         {15, "^[Op"}, {20, "^[Ou"}, {30, "^[OQ"}, {31, "^[OP"}, {40, "^[[21~"}, {42, "^H"},
@@ -39,35 +36,20 @@ Keymap TestKeymap() {
 
 TEST(KeyString, TheKeymapAndTheModesChooseTheString) {
     const Keymap map = TestKeymap();
-    const struct {
-        int key;
-        int cursorKeysApp, keypadApp, swap;
-        std::string want;
-    } cases[] = {
-        {kUp, 0, 0, 0, "\x1b[A"},
-        {kUp, 1, 0, 0, "\x1bOA"},
+    const struct { int key; int cursorKeysApp, keypadApp, swap; std::string want; } cases[] = {
+        {kUp, 0, 0, 0, "\x1b[A"}, {kUp, 1, 0, 0, "\x1bOA"},
         {kDown, 1, 0, 0, "\x1b" "B"},      // second byte not "[": unchanged
         {kHome, 1, 0, 0, "\x1b[1~"},       // only the arrows turn into ESC O
-        {kPgUp, 0, 0, 0, "\x1b[5~"},
-        {kInsert, 1, 1, 0, "\x1b[2~"},
+        {kPgUp, 0, 0, 0, "\x1b[5~"}, {kInsert, 1, 1, 0, "\x1b[2~"},
         {kPrint, 0, 0, 0, "prt"},          // 0x2A takes its slot like its neighbours
         {kDelete, 0, 0, 0, "\x7f"},        // never its slot
-        {kDelete, 0, 0, 1, "\x7f"},
-        {kHelp, 0, 1, 0, ""},
+        {kDelete, 0, 0, 1, "\x7f"}, {kHelp, 0, 1, 0, ""},
         {kF1, 0, 0, 0, "\x1bOP"},          // F-keys in either keypad mode
-        {kF1, 0, 1, 0, "\x1bOP"},
-        {kF10, 1, 1, 0, "\x1b[21~"},
-        {kF12, 0, 0, 0, "\b"},
+        {kF1, 0, 1, 0, "\x1bOP"}, {kF10, 1, 1, 0, "\x1b[21~"}, {kF12, 0, 0, 0, "\b"},
         {kF12, 0, 0, 1, "\x7f"},           // a leading Backspace becomes Delete
         {kPad5, 0, 0, 0, ""},              // the character message sends the digit
-        {kPad5, 0, 1, 0, "\x1bOu"},
-        {kPad0, 1, 1, 0, "\x1bOp"},
-        {kDivide, 0, 1, 0, "\x1bOQ"},
-        {kF13, 0, 1, 0, ""},
-        {kNumLock, 0, 1, 0, ""},
-        {kScrollLock, 0, 1, 0, ""},
-        {kLetterA, 0, 1, 0, ""},
-        {kReturn, 0, 1, 0, ""},
+        {kPad5, 0, 1, 0, "\x1bOu"}, {kPad0, 1, 1, 0, "\x1bOp"}, {kDivide, 0, 1, 0, "\x1bOQ"}, {kF13, 0, 1, 0, ""},
+        {kNumLock, 0, 1, 0, ""}, {kScrollLock, 0, 1, 0, ""}, {kLetterA, 0, 1, 0, ""}, {kReturn, 0, 1, 0, ""},
     };
     for (const auto& c : cases) {
         TerminalModes modes;
@@ -84,27 +66,14 @@ TEST(KeyString, TheKeymapAndTheModesChooseTheString) {
 }
 
 TEST(TypedBytes, LineEndSwapAndEightBitRulesInTheirOrder) {
-    const struct {
-        int newLine, swap, c1;
-        std::string typed, want;
-    } cases[] = {
-        {0, 0, 0, "\r", "\r"},
-        {1, 0, 0, "\r", "\r\n"},
+    const struct { int newLine, swap, c1; std::string typed, want; } cases[] = {
+        {0, 0, 0, "\r", "\r"}, {1, 0, 0, "\r", "\r\n"},
         {1, 0, 0, "\rrest", "\r\n"},          // anything after the CR is dropped
-        {1, 0, 0, "a\r", "a\r"},
-        {1, 1, 1, "\r", "\r\n"},
-        {0, 1, 0, "\b", "\x7f"},
-        {0, 1, 0, "\x7f", "\b"},
-        {0, 1, 0, "\bxy", "\x7f"},
-        {0, 1, 0, "abc", "abc"},
+        {1, 0, 0, "a\r", "a\r"}, {1, 1, 1, "\r", "\r\n"}, {0, 1, 0, "\b", "\x7f"}, {0, 1, 0, "\x7f", "\b"},
+        {0, 1, 0, "\bxy", "\x7f"}, {0, 1, 0, "abc", "abc"},
         {0, 1, 1, "\x1b[A", "\x1b[A"},        // with the swap on the 8-bit forms are not used
-        {0, 0, 1, "\x1b[A", "\x9b" "A"},
-        {0, 0, 1, "\x1b[17~", "\x9b" "17~"},
-        {0, 0, 1, "\x1bOP", "\x8f" "P"},
-        {0, 0, 1, "\x1b" "A", "\x1b" "A"},
-        {0, 0, 1, "[A", "[A"},
-        {0, 0, 0, "\x1b[A", "\x1b[A"},
-        {0, 0, 0, "", ""},
+        {0, 0, 1, "\x1b[A", "\x9b" "A"}, {0, 0, 1, "\x1b[17~", "\x9b" "17~"}, {0, 0, 1, "\x1bOP", "\x8f" "P"},
+        {0, 0, 1, "\x1b" "A", "\x1b" "A"}, {0, 0, 1, "[A", "[A"}, {0, 0, 0, "\x1b[A", "\x1b[A"}, {0, 0, 0, "", ""},
     };
     for (const auto& c : cases) {
         TerminalModes modes;
@@ -136,10 +105,7 @@ TEST_F(Keyboard, KeysAreSentOnKeyDownOrOnceOnReleaseAsAutoRepeatSays) {
         int repeats;       // key-downs before the key-up
         std::string want;
     } cases[] = {
-        {1, 1, "\x1b[A"},
-        {1, 3, "\x1b[A\x1b[A\x1b[A"},
-        {0, 1, "\x1b[A"},
-        {0, 5, "\x1b[A"},
+        {1, 1, "\x1b[A"}, {1, 3, "\x1b[A\x1b[A\x1b[A"}, {0, 1, "\x1b[A"}, {0, 5, "\x1b[A"},
     };
     for (const auto& c : cases) {
         t.modes.autoRepeat = c.autoRepeat;
@@ -154,24 +120,12 @@ TEST_F(Keyboard, KeysAreSentOnKeyDownOrOnceOnReleaseAsAutoRepeatSays) {
 }
 
 TEST_F(Keyboard, CharacterMessagesOfTranslatedKeysAreDropped) {
-    const struct {
-        int keypadApp;
-        int lastKey;
-        uint8_t ch;
-        bool extended;
-        std::string want;
-    } cases[] = {
-        {0, kUp, 'x', false, ""},
-        {0, kPad5, '5', false, "5"},
-        {0, kPgUp, 'x', false, "x"},
+    const struct { int keypadApp; int lastKey; uint8_t ch; bool extended; std::string want; } cases[] = {
+        {0, kUp, 'x', false, ""}, {0, kPad5, '5', false, "5"}, {0, kPgUp, 'x', false, "x"},
         {0, kLetterA, 'a', false, "a"},
         {0, kReturn, '\r', true, "\r"},          // keypad Enter outside application mode
-        {1, kPad5, '5', false, ""},
-        {1, kDivide, '/', false, ""},
-        {1, kPgUp, 'x', false, ""},
-        {1, kScrollLock, 'x', false, ""},
-        {1, kF13, 'x', false, ""},
-        {1, kLetterA, 'a', false, "a"},
+        {1, kPad5, '5', false, ""}, {1, kDivide, '/', false, ""}, {1, kPgUp, 'x', false, ""},
+        {1, kScrollLock, 'x', false, ""}, {1, kF13, 'x', false, ""}, {1, kLetterA, 'a', false, "a"},
         {1, kReturn, '\r', true, "\x1bOM"},      // keypad Enter sends its slot
         {1, kReturn, '\r', false, "\r"},         // the main Return key does not
         {1, kBack, '\b', false, "\b"},

@@ -71,9 +71,7 @@ protected:
 };
 
 TEST(KeymapSlots, EveryCodeHasItsSlotOrNone) {
-    const struct {
-        int code, slot;
-    } anchors[] = {
+    const struct { int code, slot; } anchors[] = {
         {0x21, 0},  {0x28, 7},  {0x29, 8},  {0x2A, 9},  {0x2D, 12}, {0x2F, 14}, {0x60, 15},
         {0x6F, 30}, {0x70, 31}, {0x7B, 42}, {0x20, -1}, {0x30, -1}, {0x5F, -1}, {0x7C, -1}, {0x91, -1},
     };
@@ -193,24 +191,13 @@ TEST_F(KeymapFile, TheEditorsFailuresAreReportedAndLeaveTheMap) {
 }
 
 TEST(KeyDefinition, TextIsParsedIntoTheSlotOrRefused) {
-    const struct {
-        const char* text;
-        bool ok;
-        std::string bytes;
-    } cases[] = {
-        {"^[[A\\41", true, "\x1b[AA"},
-        {"^[OP", true, "\x1bOP"},
-        {"^A@^M", true, "\x01@\r"},
-        {"\\FF\\ff\\0a\\7F", true, "\xff\xff\n\x7f"},
-        {"plain text", true, "plain text"},
+    const struct { const char* text; bool ok; std::string bytes; } cases[] = {
+        {"^[[A\\41", true, "\x1b[AA"}, {"^[OP", true, "\x1bOP"}, {"^A@^M", true, "\x01@\r"},
+        {"\\FF\\ff\\0a\\7F", true, "\xff\xff\n\x7f"}, {"plain text", true, "plain text"},
         {"0123456789ABCDEFGHIJ", true, "0123456789ABCDE"},  // cut to 15
         {"^[[1;2;3;4;5;6;7;8", true, "\x1b[1;2;3;4;5;6;7"},
         {"x^", true, "x^"},                                 // a caret at the end is itself
-        {"", true, ""},
-        {"\\4g", false, ""},
-        {"\\4", false, ""},
-        {"abc\\", false, ""},
-        {"\\g0", false, ""},
+        {"", true, ""}, {"\\4g", false, ""}, {"\\4", false, ""}, {"abc\\", false, ""}, {"\\g0", false, ""},
         {"0123456789ABCDEFGH\\zz", false, ""},  // refused even past the 15th byte
     };
     for (const auto& c : cases) {
@@ -227,17 +214,9 @@ TEST(KeyDefinition, TextIsParsedIntoTheSlotOrRefused) {
 }
 
 TEST(KeyDefinition, BytesAreShownAsTheEditorWritesThem) {
-    const struct {
-        std::string bytes;
-        const char* text;
-    } cases[] = {
-        {"\x1b[A", "^[[A"},
-        {"\x01@\r", "^A@^M"},
-        {"\x1e", "^^"},
-        {"\x7f", "\\7f"},
-        {"\x9b" "A\xc8\xff", "\\9bA\\c8\\ff"},
-        {" ~az", " ~az"},
-        {"", ""},
+    const struct { std::string bytes; const char* text; } cases[] = {
+        {"\x1b[A", "^[[A"}, {"\x01@\r", "^A@^M"}, {"\x1e", "^^"}, {"\x7f", "\\7f"},
+        {"\x9b" "A\xc8\xff", "\\9bA\\c8\\ff"}, {" ~az", " ~az"}, {"", ""},
     };
     for (const auto& c : cases) {
         uint8_t slot[kKeySlotBytes] = {};
@@ -270,37 +249,16 @@ TEST(InstalledKeymap, EveryTypeShipsItsUsualKeysInBothHalves) {
     }
 
     constexpr int kEnter = -1;
-    const struct {
-        int type, key;
-        std::string bytes;
-    } known[] = {
-        {kTypeTty, 0x26, "\x1b[A"},
-        {kTypeTty, kEnter, "\r"},
-        {kTypeVt100, 0x26, "\x1b[A"},
-        {kTypeVt100, 0x70, "\x1bOP"},
-        {kTypeVt100, 0x65, "\x1bOu"},
-        {kTypeVt100, 0x6D, "\x1bOm"},
-        {kTypeVt100, kEnter, "\x1bOM"},
-        {kTypeVt100Color, 0x25, "\x1b[D"},
-        {kTypeVt220, 0x26, "\x1b[A"},
-        {kTypeVt220, 0x24, "\x1b[1~"},
-        {kTypeVt220, 0x21, "\x1b[5~"},
-        {kTypeVt220, 0x75, "\x1b[17~"},
-        {kTypeVt220, 0x7A, "\x1b[23~"},
-        {kTypeVt320, 0x7B, "\x1b[24~"},
-        {kTypeVt320, 0x71, "\x1bOQ"},
-        {kTypeVt52, 0x26, "\x1b" "A"},
-        {kTypeVt52, 0x70, "\x1bP"},
-        {kTypeVt52, 0x69, "\x1b?y"},
-        {kTypeVt52, kEnter, "\x1b?M"},
-        {kTypeWyse50, 0x26, "\x0b"},
-        {kTypeWyse50, 0x24, "\x1e"},
-        {kTypeWyse50, 0x70, "\x01@\r"},
-        {kTypeWyse50, 0x7B, "\x01K\r"},
-        {kTypeScoAnsi, 0x24, "\x1b[H"},
-        {kTypeScoAnsi, 0x21, "\x1b[I"},
-        {kTypeScoAnsi, 0x2D, "\x1b[L"},
-        {kTypeScoAnsi, 0x70, "\x1b[M"},
+    const struct { int type, key; std::string bytes; } known[] = {
+        {kTypeTty, 0x26, "\x1b[A"}, {kTypeTty, kEnter, "\r"}, {kTypeVt100, 0x26, "\x1b[A"},
+        {kTypeVt100, 0x70, "\x1bOP"}, {kTypeVt100, 0x65, "\x1bOu"}, {kTypeVt100, 0x6D, "\x1bOm"},
+        {kTypeVt100, kEnter, "\x1bOM"}, {kTypeVt100Color, 0x25, "\x1b[D"}, {kTypeVt220, 0x26, "\x1b[A"},
+        {kTypeVt220, 0x24, "\x1b[1~"}, {kTypeVt220, 0x21, "\x1b[5~"}, {kTypeVt220, 0x75, "\x1b[17~"},
+        {kTypeVt220, 0x7A, "\x1b[23~"}, {kTypeVt320, 0x7B, "\x1b[24~"}, {kTypeVt320, 0x71, "\x1bOQ"},
+        {kTypeVt52, 0x26, "\x1b" "A"}, {kTypeVt52, 0x70, "\x1bP"}, {kTypeVt52, 0x69, "\x1b?y"},
+        {kTypeVt52, kEnter, "\x1b?M"}, {kTypeWyse50, 0x26, "\x0b"}, {kTypeWyse50, 0x24, "\x1e"},
+        {kTypeWyse50, 0x70, "\x01@\r"}, {kTypeWyse50, 0x7B, "\x01K\r"}, {kTypeScoAnsi, 0x24, "\x1b[H"},
+        {kTypeScoAnsi, 0x21, "\x1b[I"}, {kTypeScoAnsi, 0x2D, "\x1b[L"}, {kTypeScoAnsi, 0x70, "\x1b[M"},
         {kTypeScoAnsi, 0x7B, "\x1b[X"},
     };
     for (const auto& k : known)

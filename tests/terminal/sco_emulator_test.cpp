@@ -26,11 +26,7 @@ TEST(ScoIdentification, IsNeverAnswered) {
 }
 
 TEST(ScoBackTab, ToTheStopAtOrBeforeTheCursor) {
-    struct Case {
-        int col, columns;
-        std::string bytes;
-        int want;
-    } cases[] = {
+    struct Case { int col, columns; std::string bytes; int want; } cases[] = {
         {13, 80, "\x1b[Z", 8},   {16, 80, "\x1b[Z", 16}, {0, 80, "\x1b[Z", 0},    {7, 80, "\x1b[Z", 0},
         {79, 80, "\x1b[Z", 72},  {80, 80, "\x1b[Z", 79}, {131, 132, "\x1b[Z", 128}, {132, 132, "\x1b[Z", 128},
         {13, 80, "\x1b[3Z", 8},  // the count is not read
@@ -45,16 +41,10 @@ TEST(ScoBackTab, ToTheStopAtOrBeforeTheCursor) {
 }
 
 TEST(ScoScroll, TAndSMoveTheRegionOneLine) {
-    struct Case {
-        const char* region;
-        std::string bytes;
-        const char* rows;
-        int history;
-    } cases[] = {
+    struct Case { const char* region; std::string bytes; const char* rows; int history; } cases[] = {
         {"", "\x1b[S", "bcdefghijklmnopqrstuvwx.", 1},
         {"", "\x1b[2S", "bcdefghijklmnopqrstuvwx.", 1},   // one line, whatever the count
-        {"", "\x1b[T", ".abcdefghijklmnopqrstuvw", 0},
-        {"", "\x1b[9T", ".abcdefghijklmnopqrstuvw", 0},
+        {"", "\x1b[T", ".abcdefghijklmnopqrstuvw", 0}, {"", "\x1b[9T", ".abcdefghijklmnopqrstuvw", 0},
         {"\x1b[5;10r", "\x1b[S", "abcdfghij.klmnopqrstuvwx", 0},
         {"\x1b[5;10r", "\x1b[T", "abcd.efghiklmnopqrstuvwx", 0},
     };
@@ -85,19 +75,11 @@ TEST(ScoSavedCursor, IsItsOwn) {
 }
 
 TEST(ScoShared, FinalsCommonWithVt220) {
-    struct Case {
-        std::string bytes;
-        const char* row0;
-        int row, col;
-    } cases[] = {
-        {"abcdef\x1b[1;3H\x1b[2P", "abef", 0, 2},
-        {"abcdef\x1b[1;3H\x1b[2@", "ab  cdef", 0, 2},
-        {"abcdef\x1b[1;3H\x1b[K", "ab", 0, 2},
-        {"abcdef\x1b[1;3H\x1b[2X", "ab  ef", 0, 2},
-        {"abcdef\x1b[10;20H\x1b[2J", "", 0, 0},
-        {"abcdef\x1b[2;5r", "abcdef", 0, 0},
-        {"abcdef\x1b[3;4f\x1b[2A\x1b[5C", "abcdef", 0, 8},
-        {"ab\x1b(0qx\x1b(Bq", "ab-|q", 0, 5},
+    struct Case { std::string bytes; const char* row0; int row, col; } cases[] = {
+        {"abcdef\x1b[1;3H\x1b[2P", "abef", 0, 2}, {"abcdef\x1b[1;3H\x1b[2@", "ab  cdef", 0, 2},
+        {"abcdef\x1b[1;3H\x1b[K", "ab", 0, 2}, {"abcdef\x1b[1;3H\x1b[2X", "ab  ef", 0, 2},
+        {"abcdef\x1b[10;20H\x1b[2J", "", 0, 0}, {"abcdef\x1b[2;5r", "abcdef", 0, 0},
+        {"abcdef\x1b[3;4f\x1b[2A\x1b[5C", "abcdef", 0, 8}, {"ab\x1b(0qx\x1b(Bq", "ab-|q", 0, 5},
     };
     for (const Case& c : cases) {
         Term t(kTypeScoAnsi);

@@ -17,13 +17,7 @@ using testing::SpareOf;
 char Letter(int i) { return static_cast<char>('A' + i % 26); }
 
 TEST(ScreenPutChar, WrapsOrRunsOnToTheLastCell) {
-    struct Case {
-        int autoWrap, columns, count;
-        int col, row;
-        int row0Length;
-        char row0Last;
-        std::string row1;
-    };
+    struct Case { int autoWrap, columns, count; int col, row; int row0Length; char row0Last; std::string row1; };
     const Case cases[] = {
         {1, 80, 80, 80, 0, 80, 'B', ""},     // the 80th leaves the cursor past the edge
         {1, 80, 81, 1, 1, 80, 'B', "C"},     // the 81st wraps first
@@ -53,14 +47,9 @@ TEST(ScreenPutChar, WrapsOrRunsOnToTheLastCell) {
 }
 
 TEST(ScreenPutChar, DrawsOnlyWhatIsNotScrolledOffToTheLeft) {
-    struct Case {
-        int hOffset, col;
-        std::vector<std::string> calls;
-    };
+    struct Case { int hOffset, col; std::vector<std::string> calls; };
     const Case cases[] = {
-        {0, 0, {"cell 0 54 41 1E"}},
-        {0, 9, {"cell 72 54 41 1E"}},
-        {5, 5, {"cell 0 54 41 1E"}},
+        {0, 0, {"cell 0 54 41 1E"}}, {0, 9, {"cell 72 54 41 1E"}}, {5, 5, {"cell 0 54 41 1E"}},
         {5, 4, {}},  // stored, not drawn
     };
     for (const Case& c : cases) {
@@ -84,13 +73,7 @@ TEST(ScreenPutChar, InsertModeShiftsTheRestOfTheLineWithinTheWidth) {
         for (int i = 0; i < 80; ++i) t += Letter(i);
         return t;
     }();
-    struct Case {
-        const char* name;
-        std::string before;
-        int col;
-        std::string after;
-        std::string scroll;
-    };
+    struct Case { const char* name; std::string before; int col; std::string after; std::string scroll; };
     const Case cases[] = {
         {"middle", "ABCDE", 1, "AxBCDE", "scroll 8 54 632 70 8 0"},
         {"past the content", "AB", 5, "AB   x", "scroll 40 54 632 70 8 0"},
@@ -125,16 +108,11 @@ TEST(ScreenPutChar, InsertModeShiftsTheRestOfTheLineWithinTheWidth) {
 }
 
 TEST(ScreenPutChar, LineDrawingSetTranslatesJThroughX) {
-    struct Case {
-        int g0, g1, shift;
-        const char* in;
-        const char* stored;
-    };
+    struct Case { int g0, g1, shift; const char* in; const char* stored; };
     const Case cases[] = {
         {1, 0, 0, "ijklmnopqrstuvwxy", "i|||||-----|||||y"},
         {1, 0, 1, "jqx", "jqx"},  // G1 in use, and G1 is not line drawing
-        {0, 1, 1, "jqx", "|-|"},
-        {0, 1, 0, "jqx", "jqx"},
+        {0, 1, 1, "jqx", "|-|"}, {0, 1, 0, "jqx", "jqx"},
         {1, 1, 0, "JQX", "JQX"},  // upper case is never translated
     };
     for (const Case& c : cases) {
@@ -192,9 +170,7 @@ TEST(ScreenErase, ErasesWithAttributeZeroAndAdjustsTheLength) {
 }
 
 TEST(ScreenCursor, TabGoesToTheNextStopButNotPastTheLastColumn) {
-    struct Case {
-        int columns, from, to;
-    };
+    struct Case { int columns, from, to; };
     const Case cases[] = {
         {80, 0, 8}, {80, 7, 8}, {80, 8, 16}, {80, 75, 79}, {80, 79, 79}, {132, 127, 128}, {132, 130, 131},
     };
@@ -241,8 +217,7 @@ TEST(ScreenCursor, DeleteLeftShortensTheLineAndBlanksTheCellOnScreenOnly) {
     const Case cases[] = {
         {"end of the text", "abcd", 4, 0, 3, 3, {"cell 24 54 20 1F"}},
         {"inside the text", "abcdef", 2, 0, 1, 5, {"cell 8 54 20 1F"}},  // the length drops by one all the same
-        {"empty line", "", 3, 0, 2, 0, {"cell 16 54 20 1F"}},
-        {"scrolled off", "abcd", 2, 3, 1, 3, {}},
+        {"empty line", "", 3, 0, 2, 0, {"cell 16 54 20 1F"}}, {"scrolled off", "abcd", 2, 3, 1, 3, {}},
         {"column 0", "abcd", 0, 0, 0, 4, {}},
     };
     for (const Case& c : cases) {
@@ -270,9 +245,7 @@ TEST(ScreenCursor, DeleteLeftShortensTheLineAndBlanksTheCellOnScreenOnly) {
 }
 
 TEST(ScreenCursor, PixelPositionsMapToCells) {
-    struct Case {
-        int x, y, hOffset, col, row;
-    };
+    struct Case { int x, y, hOffset, col, row; };
     const Case cases[] = {
         {0, 54, 0, 0, 0}, {15, 69, 0, 1, 0}, {16, 70, 0, 2, 1}, {-8, 54, 3, 2, 0}, {80, 54 + 23 * 16, 4, 14, 23},
     };

@@ -39,10 +39,7 @@ std::string FillAndScroll(ScreenRig& rig, int count) {
 }
 
 TEST(ScreenRing, KeepsTheNewestLinesAndCountsScrolledLines) {
-    struct Case {
-        int lines, rows, scrolls;
-        int livePos, oldest, ringFull;
-    };
+    struct Case { int lines, rows, scrolls; int livePos, oldest, ringFull; };
     const Case cases[] = {
         {24, 24, 1, 0, 1, 1},    // no history at all: the top line is lost at once
         {24, 24, 30, 0, 6, 1},
@@ -190,15 +187,11 @@ TEST(ScreenHistory, ViewMovesWithinTheHeldLinesOnly) {
     const Step steps[] = {
         {ScrollCode::PageUp, 0, 0, "all"},           // fewer than rows lines held: stops at oldest
         {ScrollCode::LineUp, 0, 0, nullptr},         // already at the oldest line
-        {ScrollCode::PageUp, 0, 0, nullptr},
-        {ScrollCode::LineDown, 0, 1, "row 23"},
-        {ScrollCode::LineUp, 0, 0, "row 0"},
-        {ScrollCode::ThumbPosition, 4, 4, "all"},
+        {ScrollCode::PageUp, 0, 0, nullptr}, {ScrollCode::LineDown, 0, 1, "row 23"},
+        {ScrollCode::LineUp, 0, 0, "row 0"}, {ScrollCode::ThumbPosition, 4, 4, "all"},
         {ScrollCode::PageDown, 0, 10, "all"},        // not past the live screen
-        {ScrollCode::LineDown, 0, 10, nullptr},
-        {ScrollCode::PageDown, 0, 10, nullptr},
-        {ScrollCode::ThumbPosition, 500, 10, "all"},
-        {ScrollCode::ThumbPosition, -7, 0, "all"},
+        {ScrollCode::LineDown, 0, 10, nullptr}, {ScrollCode::PageDown, 0, 10, nullptr},
+        {ScrollCode::ThumbPosition, 500, 10, "all"}, {ScrollCode::ThumbPosition, -7, 0, "all"},
         {ScrollCode::ThumbPosition, 10, 10, "all"},
     };
     ScreenRig rig(24, 100);
@@ -244,18 +237,12 @@ TEST(ScreenHistory, OutputWhileLookingBackLandsOnTheLiveScreen) {
 }
 
 TEST(ScreenRows, ResizingKeepsTheTopOfTheScreenAndTheHistoryConsistent) {
-    struct Case {
-        const char* name;
-        int lines, rows, scrolls, newRows;
-        int livePos, vMax;
-    };
+    struct Case { const char* name; int lines, rows, scrolls, newRows; int livePos, vMax; };
     const Case cases[] = {
-        {"shrink", 100, 24, 0, 20, 0, 80},
-        {"grow", 100, 24, 0, 30, 0, 70},
+        {"shrink", 100, 24, 0, 20, 0, 80}, {"grow", 100, 24, 0, 30, 0, 70},
         {"grow into a full ring", 30, 24, 40, 28, 2, 2},
         {"grow past the end of a ring not yet full", 30, 24, 4, 28, 2, 2},
-        {"shrink a full ring", 30, 24, 40, 20, 6, 10},
-        {"same size", 100, 24, 5, 24, 5, 76},
+        {"shrink a full ring", 30, 24, 40, 20, 6, 10}, {"same size", 100, 24, 5, 24, 5, 76},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -38,15 +38,9 @@ using testing::SpareOf;
 
 // Allocations are made lines first, then the attribute and selection planes.
 TEST(ScreenAllocation, FallsBackToAScreenSizedRingAndSaysWhy) {
-    struct Case {
-        const char* name;
-        const char* pattern;
-        int result, scrollRange;
-        std::vector<std::string> texts;
-    };
+    struct Case { const char* name; const char* pattern; int result, scrollRange; std::vector<std::string> texts; };
     const Case cases[] = {
-        {"enough memory", "", 0, 500, {}},
-        {"lines short", "F", 0, 24, {"Not enough memory for scrolling"}},
+        {"enough memory", "", 0, 500, {}}, {"lines short", "F", 0, 24, {"Not enough memory for scrolling"}},
         {"lines short twice", "FF", -1, -1,
          {"Not enough memory for scrolling", "Not enough memory to run this application"}},
         {"attribute plane short", ".F", -1, -1, {"Not enough memory to run this application"}},

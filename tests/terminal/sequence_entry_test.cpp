@@ -18,17 +18,10 @@ using testing::Term;
 // checked elsewhere.
 TEST(SequenceEntry, OnlyTheCompletionBytesEndASequence) {
     const std::string dec = "@ABCDEFGHJKLMPXZcfhilmnpqrsu}~<=>\\gowy|";
-    const struct {
-        int type;
-        const char* prefix;
-        std::string completing;
-    } cases[] = {
+    const struct { int type; const char* prefix; std::string completing; } cases[] = {
         {kTypeVt100, "\x1b[", "<@g\\ABCDEHJKLMPZcfhilmnrsu=>"},
-        {kTypeVt100Color, "\x1b[", "<@g\\ABCDEHJKLMPZcfhilmnrsu=>"},
-        {kTypeVt102, "\x1b[", dec},
-        {kTypeVt220, "\x1b[", dec},
-        {kTypeVt320, "\x1b[", dec},
-        {kTypeScoAnsi, "\x1b[", dec + "ST"},
+        {kTypeVt100Color, "\x1b[", "<@g\\ABCDEHJKLMPZcfhilmnrsu=>"}, {kTypeVt102, "\x1b[", dec},
+        {kTypeVt220, "\x1b[", dec}, {kTypeVt320, "\x1b[", dec}, {kTypeScoAnsi, "\x1b[", dec + "ST"},
         {kTypeVt52, "\x1b", "ABCDHIJKWXZ<>=V]^_"},
     };
     for (const auto& c : cases) {
@@ -48,10 +41,7 @@ TEST(SequenceEntry, OnlyTheCompletionBytesEndASequence) {
 
 TEST(SequenceEntry, ContextDecidesForDigitsAndIntermediates) {
     // -1: the row says nothing for that family.
-    const struct {
-        std::string bytes;
-        int open100, open220;
-    } cases[] = {
+    const struct { std::string bytes; int open100, open220; } cases[] = {
         // Line sizes ESC # 3..6 are dropped; elsewhere 3..6 are parameters.
         {"\x1b#3", 0, 0}, {"\x1b#6", 0, 0}, {"\x1b#15", 0, -1}, {"\x1b[3", 1, 1}, {"\x1b[16", 1, 1},
         {"\x1b#8", 1, -1}, {"\x1b#0", -1, 1},  // no alignment test: 8 ends only ESC 8
@@ -88,14 +78,12 @@ TEST(SequenceEntry, EscRestartsTheCollectorAndCrOrCanAbandonIt) {
         {kTypeVt100, "\x1b[12\x1b" "7\x1b[3A\x1b" "8", 10, 10, ""},
         {kTypeVt100, "\x1b[3\rX", 10, 1, "X"},     // CR ends it and returns; X is text
         {kTypeVt100, "\x1b[3\x18X", 10, 11, "          X"},  // CAN drops it; X is text
-        {kTypeVt100, "\x1b[2;5\x18H", 10, 11, "          H"},
-        {kTypeVt220, "\x1b[3;\x1b[5;7H", 4, 6, ""},
+        {kTypeVt100, "\x1b[2;5\x18H", 10, 11, "          H"}, {kTypeVt220, "\x1b[3;\x1b[5;7H", 4, 6, ""},
         {kTypeVt220, "\x1b[5dtext more", 10, 13, "          ore"},  // d is no final: text is swallowed up to "m"
         {kTypeVt52, "\x1b" "bhello", 10, 10, ""},  // an unknown letter swallows text
         {kTypeVt52, "\x1b" "bhello\x1b" "Ax", 9, 11, ""},
         {kTypeVt52, "\x1b" "bxyzAok", 9, 12, ""},  // any completion byte acts, wherever it stands
-        {kTypeVt52, "\x1b" "bxyz<ok", 10, 12, "          ok"},
-        {kTypeVt52, "\x1b" "bxyz\rok", 10, 2, "ok"},
+        {kTypeVt52, "\x1b" "bxyz<ok", 10, 12, "          ok"}, {kTypeVt52, "\x1b" "bxyz\rok", 10, 2, "ok"},
         {kTypeVt52, "\x1b" "bxyz\x18ok", 10, 12, "          ok"},
         {kTypeVt52, "\x1b[31mA", 9, 10, ""},       // no renditions: "[31m" is collected until A
     };
@@ -113,27 +101,17 @@ TEST(SequenceEntry, EscRestartsTheCollectorAndCrOrCanAbandonIt) {
 }
 
 TEST(SequenceEntry, DesignationsKeypadAndIgnoredFinals) {
-    const struct {
-        int type;
-        std::string bytes;
-        const char* row0;
-        int g0, g1, keypadApp, numLockOns;
-    } cases[] = {
+    const struct { int type; std::string bytes; const char* row0; int g0, g1, keypadApp, numLockOns; } cases[] = {
         {kTypeVt100, "\x1b(0qx", "-|", 1, 0, 0, 0},
         {kTypeVt100, "\x1b)0q\x0eq\x0fq", "q-q", 0, 1, 0, 0},  // G1 is shown after SO
         {kTypeVt100, "\x1b(0q\x1b(Bq", "-q", 0, 0, 0, 0},
         {kTypeVt100Color, "\x1b(0q\x1b)0\x0eq", "qq", 0, 0, 0, 0},  // no line drawing in colour
-        {kTypeVt100, "\x1b*0q", "q", 0, 0, 0, 0},
-        {kTypeVt220, "\x1b(0\x1b)0\x1b(B", "", 0, 1, 0, 0},
-        {kTypeVt220, "\x1b(0\x1b)0\x1b)B", "", 1, 0, 0, 0},
-        {kTypeVt220, "\x1b/0", "", 0, 0, 0, 0},
-        {kTypeVt102, "\x1b)0q\x0eqx\x0fq", "q-|q", 0, 1, 0, 0},
-        {kTypeVt100, "\x1b=", "", 0, 0, 1, 1},
+        {kTypeVt100, "\x1b*0q", "q", 0, 0, 0, 0}, {kTypeVt220, "\x1b(0\x1b)0\x1b(B", "", 0, 1, 0, 0},
+        {kTypeVt220, "\x1b(0\x1b)0\x1b)B", "", 1, 0, 0, 0}, {kTypeVt220, "\x1b/0", "", 0, 0, 0, 0},
+        {kTypeVt102, "\x1b)0q\x0eqx\x0fq", "q-|q", 0, 1, 0, 0}, {kTypeVt100, "\x1b=", "", 0, 0, 1, 1},
         {kTypeVt100, "\x1b=\x1b>", "", 0, 0, 0, 1},  // ESC > leaves Num Lock alone
-        {kTypeVt220, "\x1b=", "", 0, 0, 1, 1},
-        {kTypeVt220, "\x1b=\x1b>", "", 0, 0, 0, 1},
-        {kTypeVt52, "\x1b=", "", 0, 0, 1, 1},
-        {kTypeVt52, "\x1b=\x1b>", "", 0, 0, 0, 1},
+        {kTypeVt220, "\x1b=", "", 0, 0, 1, 1}, {kTypeVt220, "\x1b=\x1b>", "", 0, 0, 0, 1},
+        {kTypeVt52, "\x1b=", "", 0, 0, 1, 1}, {kTypeVt52, "\x1b=\x1b>", "", 0, 0, 0, 1},
         {kTypeVt100, "AB\x1b[1;1H\x1b[2@\x1bg\x1b<\x1b\\", "AB", 0, 0, 0, 0},
         {kTypeVt220, "ab\x1bH\x1b#6cd", "abcd", 0, 0, 0, 0},  // tab set and line size do nothing
     };
@@ -157,12 +135,8 @@ TEST(SequenceEntry, DesignationsKeypadAndIgnoredFinals) {
 
 // ESC 7 / ESC 8 and ESC [ s / ESC [ u are separate cursors on every DEC type.
 TEST(SequenceEntry, SaveAndRestoreCursorPairsAreSeparate) {
-    const struct {
-        std::string bytes;
-        int row, col;
-    } cases[] = {
-        {"\x1b[4;6H\x1b" "7\x1b[20;30H\x1b" "8", 3, 5},
-        {"\x1b[4;6H\x1b" "7\x1b[9;9H\x1b[s\x1b[20;30H\x1b" "8", 3, 5},
+    const struct { std::string bytes; int row, col; } cases[] = {
+        {"\x1b[4;6H\x1b" "7\x1b[20;30H\x1b" "8", 3, 5}, {"\x1b[4;6H\x1b" "7\x1b[9;9H\x1b[s\x1b[20;30H\x1b" "8", 3, 5},
         {"\x1b[4;6H\x1b[s\x1b[9;9H\x1b" "7\x1b[20;30H\x1b[u", 3, 5},
         {"\x1b[4;6H\x1b[s\x1b[20;30H\x1b[u\x1b[1;1H\x1b[u", 3, 5},  // a second restore goes back there too
     };
@@ -181,15 +155,9 @@ TEST(SequenceEntry, SaveAndRestoreCursorPairsAreSeparate) {
 
 // Control strings: swallowed until ESC \ or ST, never shown.
 TEST(SequenceEntry, DeviceControlStringsEndAtTheTerminator) {
-    const struct {
-        int type;
-        std::string bytes;
-        const char* shown;
-    } cases[] = {
-        {kTypeVt220, "a\x1bP1;1|17/616263\x1b\\b", "ab"},
-        {kTypeVt320, "a\x1bPxyz\x9c" "b", "ab"},
-        {kTypeVt220, "a\x90" "xyz\x1b\\b", "ab"},
-        {kTypeVt102, "a\x1bPxyz\x1b\\b", "ab"},
+    const struct { int type; std::string bytes; const char* shown; } cases[] = {
+        {kTypeVt220, "a\x1bP1;1|17/616263\x1b\\b", "ab"}, {kTypeVt320, "a\x1bPxyz\x9c" "b", "ab"},
+        {kTypeVt220, "a\x90" "xyz\x1b\\b", "ab"}, {kTypeVt102, "a\x1bPxyz\x1b\\b", "ab"},
         {kTypeVt220, "a\x1bPx\x1by\x1b\\b", "ab"},  // a lone ESC inside does not end it
         {kTypeVt220, "a\x1bPxy\rb", "b"},           // CR abandons it, as any sequence
         {kTypeVt220, "\x1bP" + std::string(253, 'k') + "shown", "shown"},  // a full collector ends it

@@ -123,12 +123,7 @@ TEST_F(TermPrefsTest, KeypadApplicationOnlyForWyseAndScoAndColourButtonNotForCol
         EXPECT_EQ(colour, view_.enabled[dlg::kTermColor]) << type;
     }
     // Only those two types commit the box, and only a connection takes it at once.
-    const struct {
-        int type;
-        bool connected;
-        int16_t stored;
-        int live;
-    } cases[] = {
+    const struct { int type; bool connected; int16_t stored; int live; } cases[] = {
         {kTypeWyse50, true, 1, 1}, {kTypeScoAnsi, false, 1, 0}, {kTypeVt220, true, 0, 0}, {kTypeTty, true, 0, 0}};
     for (const auto& c : cases) {
         service_.KeypadApplication = 0;
@@ -308,12 +303,7 @@ TEST_F(TermPrefsTest, OfflineTheRunningTerminalIsLeftAlone) {
 }
 
 TEST_F(TermPrefsTest, SwitchingBetweenColourAndMonochromeTypesSwitchesTheColours) {
-    const struct {
-        int from, to;
-        bool connected;
-        std::vector<std::string> log;
-        bool tableColours;
-    } cases[] = {
+    const struct { int from, to; bool connected; std::vector<std::string> log; bool tableColours; } cases[] = {
         {kTypeVt100, kTypeVt100Color, true, {"refit 80", "reset 2", "colours", "menu off", "repaint", "keymap 2"}, true},
         {kTypeVt220, kTypeScoAnsi, false, {"repaint", "keymap 9"}, true},
         {kTypeVt100Color, kTypeVt100, true,

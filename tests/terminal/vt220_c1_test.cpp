@@ -32,12 +32,10 @@ TEST(Vt220C1, EachControlActsAsItsSevenBitPair) {
         {kTypeVt320, "old\x9b" "2J", 0, 0, "........................", false},
         {kTypeVt220, "\x1b[2\x9b" "3A", 2, 7, kSame, false},                        // CSI restarts
         {kTypeVt220, "\x1b[3\x86" "A", 5, 8, kSame, false},                         // others end it, A shown
-        {kTypeVt220, "\x1b[3\x9f" "B", 5, 8, kSame, false},
-        {kTypeVt220, "\x9c", 5, 7, kSame, false},
+        {kTypeVt220, "\x1b[3\x9f" "B", 5, 8, kSame, false}, {kTypeVt220, "\x9c", 5, 7, kSame, false},
         {kTypeVt220, "\x80\x83", 5, 9, kSame, false},                               // below 0x84: characters
         {kTypeVt102, "\x9b" "2J", 5, 10, kSame, false},                             // VT102: characters
-        {kTypeVt102, "\x84\x8d", 5, 9, kSame, false},
-        {kTypeScoAnsi, "\x9b" "2J\x84", 5, 11, kSame, false},
+        {kTypeVt102, "\x84\x8d", 5, 9, kSame, false}, {kTypeScoAnsi, "\x9b" "2J\x84", 5, 11, kSame, false},
     };
     for (const Case& c : cases) {
         Term t(c.type);

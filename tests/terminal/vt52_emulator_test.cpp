@@ -19,8 +19,7 @@ TEST(Vt52CursorAddress, RowAndColumnFromTheTwoBytes) {
         int row, col;       // 0-based after
         int rows = 24;
     } cases[] = {
-        {"\x1bY\x25\x2A", 5, 10},
-        {"\x1bY  ", 0, 0},
+        {"\x1bY\x25\x2A", 5, 10}, {"\x1bY  ", 0, 0},
         {"\x1bY\x7F\x21", 23, 1},      // a row beyond the screen is the last row
         {"\x1bY\x7F\x21", 49, 1, 50},  // taller screens reach further
         {"\x1bY\x21\xA3", 1, 131},     // column 132 is the last cell
@@ -64,8 +63,7 @@ TEST(Vt52Commands, CursorMoves) {
         {"\x1b" "B", 15, 5, 15, 5, false, 10},  // below it does not move
         {"\x1b" "C", 5, 5, 5, 6},
         {"\x1b" "C", 5, 79, 5, 80},             // runs on past the width without wrap
-        {"\x1b" "C", 5, 131, 5, 131},
-        {"\x1b" "C", 5, 79, 6, 0, true},
+        {"\x1b" "C", 5, 131, 5, 131}, {"\x1b" "C", 5, 79, 6, 0, true},
         {"\x1b" "C", 5, 80, 6, 1, true},        // from past the width
         {"\x1b" "C", 9, 79, 9, 0, true, 10},    // wraps, but not below the bottom margin
         {"\x1b" "D", 5, 5, 5, 4}, {"\x1b" "D", 5, 0, 5, 0}, {"\x1b" "H", 5, 5, 0, 0}, {"\x1b" "I", 5, 5, 4, 5},
@@ -91,8 +89,7 @@ TEST(Vt52Commands, ScrollingAndErasing) {
         {"\x1b" "I", 0, 3, 3, 10, ".abcdefghikl", 0, 0, 3},  // from the top row to the bottom margin
         {"\x1b" "I", 2, 3, 1, 24, "abcdefghijkl", 0, 1, 3},
         {"\x1b" "J", 0, 0, 1, 24, "............", 24, 0, 0},  // at home the screen goes into the history
-        {"\x1b" "J", 1, 1, 1, 24, "ab..........", 0, 1, 1},
-        {"\x1b" "K", 2, 1, 1, 24, "abcdefghijkl", 0, 2, 1},
+        {"\x1b" "J", 1, 1, 1, 24, "ab..........", 0, 1, 1}, {"\x1b" "K", 2, 1, 1, 24, "abcdefghijkl", 0, 2, 1},
         {"\x1b" "K", 3, 0, 1, 24, "abc.efghijkl", 0, 3, 0},
     };
     for (const auto& c : cases) {

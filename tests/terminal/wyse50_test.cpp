@@ -24,10 +24,7 @@ std::string Attrs(Term& t, int row, int count) {
 }
 
 TEST(WyseAddress, TwoBiasedBytesPlaceTheCursor) {
-    const struct {
-        std::string input;
-        int row, col;
-    } cases[] = {
+    const struct { std::string input; int row, col; } cases[] = {
         {kEsc + "=!(", 1, 8}, {kEsc + "=  ", 0, 0}, {kEsc + "=7o", 23, 79},
         {kEsc + "=\x7f!", 23, 1}, {kEsc + "=\xff!", 23, 1},  // a row past the screen: the last row
         {kEsc + "=\x05!", 0, 1},                             // below the bias: the top row
@@ -56,12 +53,7 @@ TEST(WyseAddress, TwoBiasedBytesPlaceTheCursor) {
 }
 
 TEST(WyseSequence, WhichBytesEndItAndWhichKeepItOpen) {
-    const struct {
-        std::string input;
-        const char* row0;
-        int col;
-        bool open;
-    } cases[] = {
+    const struct { std::string input; const char* row0; int col; bool open; } cases[] = {
         {"AB" + kEsc + "G2", "AB", 2, true},              // unknown attribute: open
         {"AB" + kEsc + "G2 abc", "AB", 2, true},          // swallowing what follows
         {"AB" + kEsc + "G2abc(X", "ABX", 3, false},       // until a byte that ends it
@@ -144,11 +136,7 @@ TEST(WyseClear, TheScreenGoesIntoTheHistory) {
 }
 
 TEST(WyseLines, InsertDeleteAndScrollDownWithinTheRegion) {
-    const struct {
-        int marginBottom, row;
-        std::string sequence;
-        const char* rows;
-    } cases[] = {
+    const struct { int marginBottom, row; std::string sequence; const char* rows; } cases[] = {
         {24, 1, "E", "A.BCDE"}, {24, 1, "e", "A.BCDE"}, {24, 1, "R", "ACDE.."}, {24, 2, "j", ".ABCDE"},
         {3, 1, "E", "A.BDE."},  // the row pushed past the margin is lost
         {3, 1, "R", "AC.DE."},  // and the one pulled up comes from inside it
@@ -175,16 +163,12 @@ TEST(WyseCells, InsertDeleteAndEraseCarryTheAttributes) {
         const char *row0, *row1, *row2, *attrs;  // attrs: row 0, or row 1 for the erases
     } cases[] = {
         {0, 2, "Q", "AB CDEF", "ABCDEF", "ABCDEF", "nn.BBnn."},
-        {0, 0, "Q", " ABCDEF", "ABCDEF", "ABCDEF", ".nnBBnn."},
-        {0, 2, "W", "ABDEF", "ABCDEF", "ABCDEF", "nnBnn..."},
-        {0, 2, "w", "ABDEF", "ABCDEF", "ABCDEF", "nnBnn..."},
-        {0, 4, "W", "ABCDF", "ABCDEF", "ABCDEF", "nnBBn..."},
+        {0, 0, "Q", " ABCDEF", "ABCDEF", "ABCDEF", ".nnBBnn."}, {0, 2, "W", "ABDEF", "ABCDEF", "ABCDEF", "nnBnn..."},
+        {0, 2, "w", "ABDEF", "ABCDEF", "ABCDEF", "nnBnn..."}, {0, 4, "W", "ABCDF", "ABCDEF", "ABCDEF", "nnBBn..."},
         {0, 5, "W", "ABCDEF", "ABCDEF", "ABCDEF", "nnBBnn.."},  // the last character: nothing
         {0, 9, "W", "ABCDEF", "ABCDEF", "ABCDEF", "nnBBnn.."},  // past the end: nothing
-        {1, 2, "T", "ABCDEF", "AB", "ABCDEF", "BB......"},
-        {1, 2, "t", "ABCDEF", "AB", "ABCDEF", "BB......"},
-        {1, 2, "Y", "ABCDEF", "AB", "", "BB......"},
-        {1, 2, "y", "ABCDEF", "AB", "", "BB......"},
+        {1, 2, "T", "ABCDEF", "AB", "ABCDEF", "BB......"}, {1, 2, "t", "ABCDEF", "AB", "ABCDEF", "BB......"},
+        {1, 2, "Y", "ABCDEF", "AB", "", "BB......"}, {1, 2, "y", "ABCDEF", "AB", "", "BB......"},
         {1, 2, "GT", "ABCDEF", "ABCDEF", "ABCDEF", "BBBBBB.."},  // ESC G T is an attribute, not an erase
     };
     for (const auto& c : cases) {
