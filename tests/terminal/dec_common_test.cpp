@@ -1,6 +1,6 @@
 // The shared DEC actions called directly, for the variants the other emulators
-// rely on: parameter reading, the limits given by the caller, the caret during a
-// burst and the answer forms.
+// rely on: parameter reading, the caret during a burst and the
+// answer forms.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -33,34 +33,6 @@ TEST(DecParams, ReadLikeTheRuntimeDecimalConversion) {
     EXPECT_EQ(dec::CountParam(Text("[")), 1);
     EXPECT_EQ(dec::CountParam(Text("")), 1);
     EXPECT_EQ(dec::CountParam(Text("[0")), 0);
-}
-
-TEST(DecCursor, CallerGivesTheLimits) {
-    struct Case {
-        const char* what;
-        int row, col;
-        bool autoWrap;
-        void (*move)(TerminalScreen&);
-        int wantRow, wantCol;
-    } cases[] = {
-        // VT52: down stops at the bottom margin (row 9 here), right at cell 131.
-        {"down to margin", 5, 0, false, [](TerminalScreen& s) { dec::CursorDown(s, 50, s.marginBottom - 1); }, 9, 0},
-        {"down below margin stays", 15, 0, false, [](TerminalScreen& s) { dec::CursorDown(s, 2, s.marginBottom - 1); }, 15, 0},
-        {"right to 131", 0, 130, false, [](TerminalScreen& s) { dec::CursorRight(s, 5, s.marginBottom - 1, 131); }, 0, 131},
-        {"right wraps to margin", 8, 70, true, [](TerminalScreen& s) { dec::CursorRight(s, 200, s.marginBottom - 1, 131); }, 9, 30},
-        {"up", 5, 3, false, [](TerminalScreen& s) { dec::CursorUp(s, 9); }, 0, 3},
-        {"left", 5, 3, false, [](TerminalScreen& s) { dec::CursorLeft(s, 9); }, 5, 0},
-        {"to", 5, 3, false, [](TerminalScreen& s) { dec::CursorTo(s, 30, 0); }, 23, 0},
-        {"back-tab", 5, 23, false, [](TerminalScreen& s) { dec::BackTab(s); }, 5, 16},
-        {"restore clamps", 5, 3, false, [](TerminalScreen& s) { dec::RestoreCursor(s, 500, -4); }, 0, 132},
-    };
-    for (const Case& c : cases) {
-        Term t(kTypeVt220, 80, 24, c.autoWrap);
-        t.Feed("\x1b[3;10r").At(c.row, c.col);
-        c.move(t.rig.screen);
-        EXPECT_EQ(t.CursorRow(), c.wantRow) << c.what;
-        EXPECT_EQ(t.CursorCol(), c.wantCol) << c.what;
-    }
 }
 
 TEST(DecCaret, MovesWithoutShowingDuringABurst) {
