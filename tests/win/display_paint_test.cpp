@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <set>
 #include <string>
@@ -294,7 +292,7 @@ TEST(DisplayFit, FontModeTakesTheCellSizeFromTheWindow) {
     EXPECT_EQ(w.screen.cellHeight, tm.tmHeight + tm.tmExternalLeading);
 }
 
-// --- Dialogs, driven from a timer inside their modal loop ---------------------
+// The dialogs, driven from a timer inside their modal loop.
 
 std::function<void(HWND)> gDriver;
 
@@ -423,36 +421,6 @@ TEST(FontDialog, FixedPitchFacesScalableSizesAndCharsets) {
     EXPECT_EQ(font.lfHeight, HeightForPoints(12, GetDeviceCaps(w.view.dc, LOGPIXELSY)));
     EXPECT_EQ(font.lfCharSet, 255);
     EXPECT_STREQ(w.service.TerminalFont.lfFaceName, "Terminal") << "the caller applies the choice";
-}
-
-// Not a check: keeps a colourful screen up for a screenshot. Run with
-// --gtest_also_run_disabled_tests; PALVEX_HOLD_MS sets how long.
-TEST(DisplayScreenshot, DISABLED_ColourfulScreen) {
-    DisplayWindow w(kTypeVt100Color, 80, 80);
-    w.Put(0, 0, "Palvex32-Dialup terminal view: the 16 colours as backgrounds and as text", 0xF0);
-    for (int i = 0; i < 16; ++i) {
-        char label[8];
-        std::snprintf(label, sizeof label, "bg%2d ", i);
-        w.Put(2, i * 5, label, static_cast<uint8_t>((i == 15 ? 0x00 : 0xF0) | i));
-        std::snprintf(label, sizeof label, "fg%2d ", i);
-        w.Put(3, i * 5, label, static_cast<uint8_t>(i << 4));
-    }
-    w.Put(5, 0, "ESC[31;44m dark red on dark blue", 0x14);
-    w.Put(6, 0, "ESC[1;31;44m bright red on dark blue", 0x94);
-    w.Put(8, 2, "Selected text is shown inverted", 0x70);
-    for (int c = 2; c < 33; ++c) SelAt(w.screen, 8)[c] = 1;
-    for (int r = 10; r < 22; ++r) {
-        std::string line;
-        for (int k = 0; k < 79; ++k) line += static_cast<char>('!' + (k + r) % 90);
-        w.Put(r, 0, line, static_cast<uint8_t>(((r % 7) + 9) << 4));
-    }
-    w.PaintAll();
-    const char* hold = std::getenv("PALVEX_HOLD_MS");
-    const DWORD until = GetTickCount() + (hold ? std::atoi(hold) : 3000);
-    while (GetTickCount() < until) {
-        DisplayWindow::Pump();
-        Sleep(20);
-    }
 }
 
 }  // namespace

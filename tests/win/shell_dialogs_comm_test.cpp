@@ -1,5 +1,5 @@
-// "COMMSTATUS" and "DATABIT" under Wine over a scripted open port: the real
-// templates, procedures and message box.
+// "DATABIT" under Wine over a scripted open port: the real template, procedure
+// and message box. The rules of both comm dialogs are checked natively.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -38,7 +38,6 @@ protected:
     PortState port_;
     WinUi ui_;
     ModemProfile profile_;
-    TerminalScreen screen_;
 };
 
 TEST_F(CommDialogsWinTest, EightBitsWithEvenParityIsRefusedThenSevenEvenReachesThePort) {
@@ -79,40 +78,6 @@ TEST_F(CommDialogsWinTest, EightBitsWithEvenParityIsRefusedThenSevenEvenReachesT
     EXPECT_EQ(7, device_.states[0].ByteSize);
     EXPECT_EQ(kEvenParity, device_.states[0].Parity);
     EXPECT_EQ(0, port_.EightBitData);
-}
-
-TEST_F(CommDialogsWinTest, StatusShowsAnXoffHoldAndItsBoxReleasesIt) {
-    device_.holdFlags = ComStat::kXoffHold | ComStat::kCtsHold;
-    device_.inQueue = 17;
-    device_.outQueue = 5;
-    bool checkedAtOpen = false, checkedAfter = true;
-    std::string cts, in, out;
-    int result;
-    {
-        DialogScript script({
-            {"bordlg_gray", "Communication Status",
-             [&](HWND d) {
-                 checkedAtOpen = IsDlgButtonChecked(d, dlg::kStatusXoffHold) == BST_CHECKED;
-                 cts = WindowText(GetDlgItem(d, dlg::kStatusCtsHold));
-                 in = WindowText(GetDlgItem(d, dlg::kStatusInQueue));
-                 out = WindowText(GetDlgItem(d, dlg::kStatusOutQueue));
-                 SendMessageA(GetDlgItem(d, dlg::kStatusXoffHold), BM_CLICK, 0, 0);
-                 checkedAfter = IsDlgButtonChecked(d, dlg::kStatusXoffHold) == BST_CHECKED;
-                 Click(d, dlg::kOk);
-             }},
-        });
-        CommStatusArgs args{port_, screen_, "PALVEX.HLP", [] { return true; }, [] {}};
-        result = ShowCommStatusDialog(main_, args);
-    }
-    Pump();
-    EXPECT_EQ(1, result);
-    EXPECT_TRUE(checkedAtOpen);
-    EXPECT_FALSE(checkedAfter);
-    EXPECT_EQ("X", cts);
-    EXPECT_EQ("17", in);
-    EXPECT_EQ("5", out);
-    ASSERT_FALSE(device_.escapes.empty());
-    EXPECT_EQ(kSetXon, device_.escapes.back());
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -38,6 +39,58 @@ inline std::vector<std::string> ChildTexts(HWND dialog) {
 inline void Click(HWND dialog, int id) {
     PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
 }
+
+// A control's notification as the control itself sends it.
+inline void Notify(HWND dialog, int id, int code) {
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+// Selects line `index` of a list box as a click would.
+inline void SelectLine(HWND dialog, int id, int index) {
+    SendDlgItemMessageA(dialog, id, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    Notify(dialog, id, LBN_SELCHANGE);
+}
+
+inline std::vector<std::string> ListBoxTexts(HWND dialog, int id) {
+    std::vector<std::string> texts;
+    const LRESULT count = SendDlgItemMessageA(dialog, id, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        char text[MAX_PATH * 2] = {};
+        SendDlgItemMessageA(dialog, id, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+// A fresh folder under the temporary directory named after the running test,
+// made current; the previous current directory comes back and the folder goes.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(const std::string& prefix) {
+        char path[MAX_PATH] = {};
+        GetCurrentDirectoryA(sizeof path, path);
+        previous_ = path;
+        GetTempPathA(sizeof path, path);
+        const std::string made =
+            std::string(path) + prefix + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        CreateDirectoryA(made.c_str(), nullptr);
+        SetCurrentDirectoryA(made.c_str());
+        // Windows hands back the folder with the case and form it was made
+        // with; compare against that.
+        GetCurrentDirectoryA(sizeof path, path);
+        path_ = path;
+    }
+    ~ScratchFolder() {
+        SetCurrentDirectoryA(previous_.c_str());
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+
+private:
+    std::string previous_, path_;
+};
 
 struct DialogStep {
     const char* className;  // "bordlg_gray" for the templates, "#32770" for the system box

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,14 +29,7 @@ std::string CurrentDirectory() {
 }
 
 std::vector<std::string> ListItems(HWND dialog, int id) {
-    HWND list = GetDlgItem(dialog, id);
-    std::vector<std::string> items;
-    const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        char text[MAX_PATH] = {};
-        SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
-        items.push_back(text);
-    }
+    std::vector<std::string> items = testing::ListBoxTexts(dialog, id);
     std::sort(items.begin(), items.end());
     return items;
 }
@@ -49,33 +43,23 @@ class FileChooserTest : public testing::ShellDialogTest {
 protected:
     void SetUp() override {
         ShellDialogTest::SetUp();
-        startDir_ = CurrentDirectory();
         char temp[MAX_PATH] = {};
         GetTempPathA(sizeof temp, temp);
         other_ = temp;
-        dir_ = std::string(temp) + "palvex-chooser-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        CreateDirectoryA(dir_.c_str(), nullptr);
+        folder_.emplace("palvex-chooser-");
+        dir_ = folder_->path();
         CreateDirectoryA((dir_ + "\\sub").c_str(), nullptr);
-        for (const char* name : {"alpha.txt", "beta.scr", "long file name of a script.txt", "sub\\inner.txt"})
-            Touch(dir_ + "\\" + name);
-        SetCurrentDirectoryA(dir_.c_str());
-        // Windows hands back the folder with the case and form it was made
-        // with; compare against that.
-        dir_ = CurrentDirectory();
+        for (const char* name : {"alpha.txt", "beta.scr", "long file name of a script.txt", "sub\\inner.txt"}) {
+            HANDLE h = CreateFileA((*folder_ / name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+            DWORD written = 0;
+            WriteFile(h, "x", 1, &written, nullptr);
+            CloseHandle(h);
+        }
     }
     void TearDown() override {
-        SetCurrentDirectoryA(startDir_.c_str());
-        for (const char* name : {"alpha.txt", "beta.scr", "long file name of a script.txt", "sub\\inner.txt"})
-            DeleteFileA((dir_ + "\\" + name).c_str());
-        RemoveDirectoryA((dir_ + "\\sub").c_str());
-        RemoveDirectoryA(dir_.c_str());
+        folder_.reset();
         ShellDialogTest::TearDown();
-    }
-    static void Touch(const std::string& path) {
-        HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        DWORD written = 0;
-        WriteFile(h, "x", 1, &written, nullptr);
-        CloseHandle(h);
     }
 
     int Run(std::vector<testing::DialogStep> steps, DWORD flags = 0) {
@@ -102,7 +86,8 @@ protected:
         Click(d, dlg::kOk);
     }
 
-    std::string startDir_, dir_, other_;
+    std::optional<testing::ScratchFolder> folder_;
+    std::string dir_, other_;
     OPENFILENAMEA record_{};
     char file_[MAX_PATH] = {};
 };
@@ -154,50 +139,41 @@ TEST_F(FileChooserTest, PatternRelistsAndKeepsTheDialogOpen) {
     EXPECT_GT(extent, 100);
 }
 
-TEST_F(FileChooserTest, MissingFileIsRefusedOnlyWhenItMustExist) {
-    std::string message, backToPattern;
-    const int refused = Run(
-        {
-            Chooser([](HWND d) { TypeAndOk(d, "missing.txt"); }),
-            {"bordlg_gray", "Message",
-             [&](HWND m) {
-                 message = WindowText(GetDlgItem(m, dlg::kMsgText));
-                 Click(m, dlg::kMsgOk);
-             }},
-            Chooser([&](HWND d) {
-                backToPattern = WindowText(GetDlgItem(d, dlg::kFileName));
-                Click(d, dlg::kCancel);
-            }),
-        },
-        OFN_FILEMUSTEXIST);
-    EXPECT_EQ(0, refused);
-    EXPECT_EQ("File does not exits, Check path", message);
-    EXPECT_EQ("*.scr", backToPattern);
+// A refused name shows its message and puts the pattern back for another try.
+TEST_F(FileChooserTest, AMissingFileThatMustExistOrABadDirectoryIsRefused) {
+    const struct {
+        const char* typed;
+        DWORD flags;
+        const char* message;
+    } cases[] = {
+        {"missing.txt", OFN_FILEMUSTEXIST, "File does not exits, Check path"},
+        {"\\no-such-folder-here\\*.txt", 0, "Check your path and directory"},
+    };
+    for (const auto& c : cases) {
+        std::string message, backToPattern;
+        const int result = Run(
+            {
+                Chooser([&c](HWND d) { TypeAndOk(d, c.typed); }),
+                {"bordlg_gray", "Message",
+                 [&](HWND m) {
+                     message = WindowText(GetDlgItem(m, dlg::kMsgText));
+                     Click(m, dlg::kMsgOk);
+                 }},
+                Chooser([&](HWND d) {
+                    backToPattern = WindowText(GetDlgItem(d, dlg::kFileName));
+                    Click(d, dlg::kCancel);
+                }),
+            },
+            c.flags);
+        EXPECT_EQ(0, result) << c.typed;
+        EXPECT_EQ(c.message, message);
+        EXPECT_EQ("*.scr", backToPattern);
+        EXPECT_EQ(0, lstrcmpiA(dir_.c_str(), CurrentDirectory().c_str()));
+    }
 
     // Saving may name a new file: it comes back as typed.
-    const int saved = Run({Chooser([](HWND d) { TypeAndOk(d, "missing.txt"); })});
-    EXPECT_EQ(1, saved);
+    EXPECT_EQ(1, Run({Chooser([](HWND d) { TypeAndOk(d, "missing.txt"); })}));
     EXPECT_STREQ("missing.txt", file_);
-}
-
-TEST_F(FileChooserTest, BadDirectoryInAPatternIsRefused) {
-    std::string message, backToPattern;
-    const int result = Run({
-        Chooser([](HWND d) { TypeAndOk(d, "\\no-such-folder-here\\*.txt"); }),
-        {"bordlg_gray", "Message",
-         [&](HWND m) {
-             message = WindowText(GetDlgItem(m, dlg::kMsgText));
-             Click(m, dlg::kMsgOk);
-         }},
-        Chooser([&](HWND d) {
-            backToPattern = WindowText(GetDlgItem(d, dlg::kFileName));
-            Click(d, dlg::kCancel);
-        }),
-    });
-    EXPECT_EQ(0, result);
-    EXPECT_EQ("Check your path and directory", message);
-    EXPECT_EQ("*.scr", backToPattern);
-    EXPECT_EQ(0, lstrcmpiA(dir_.c_str(), CurrentDirectory().c_str()));
 }
 
 TEST_F(FileChooserTest, SecondFilterSwitchesThePatternAndDirectoriesOpenOnDoubleClick) {
@@ -205,9 +181,8 @@ TEST_F(FileChooserTest, SecondFilterSwitchesThePatternAndDirectoriesOpenOnDouble
     std::string patternShown;
     const int result = Run({
         Chooser([&](HWND d) {
-            HWND combo = GetDlgItem(d, dlg::kFileType);
-            SendMessageA(combo, CB_SETCURSEL, 1, 0);
-            SendMessageA(d, WM_COMMAND, MAKEWPARAM(dlg::kFileType, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+            SendDlgItemMessageA(d, dlg::kFileType, CB_SETCURSEL, 1, 0);
+            testing::Notify(d, dlg::kFileType, CBN_SELCHANGE);
             afterFilter = ListItems(d, dlg::kFileList);
             patternShown = WindowText(GetDlgItem(d, dlg::kFileName));
 
@@ -215,13 +190,12 @@ TEST_F(FileChooserTest, SecondFilterSwitchesThePatternAndDirectoriesOpenOnDouble
             const LRESULT sub = SendMessageA(dirs, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                              reinterpret_cast<LPARAM>("[sub]"));
             SendMessageA(dirs, LB_SETCURSEL, static_cast<WPARAM>(sub), 0);
-            SendMessageA(d, WM_COMMAND, MAKEWPARAM(dlg::kFileDirList, LBN_DBLCLK), reinterpret_cast<LPARAM>(dirs));
+            testing::Notify(d, dlg::kFileDirList, LBN_DBLCLK);
             inSub = ListItems(d, dlg::kFileList);
 
             // Picking a file puts its name in the edit; a double click takes it.
-            HWND files = GetDlgItem(d, dlg::kFileList);
-            SendMessageA(files, LB_SETCURSEL, 0, 0);
-            SendMessageA(d, WM_COMMAND, MAKEWPARAM(dlg::kFileList, LBN_DBLCLK), reinterpret_cast<LPARAM>(files));
+            SendDlgItemMessageA(d, dlg::kFileList, LB_SETCURSEL, 0, 0);
+            testing::Notify(d, dlg::kFileList, LBN_DBLCLK);
         }),
     });
     EXPECT_EQ((std::vector<std::string>{"alpha.txt", "long file name of a script.txt"}), afterFilter);

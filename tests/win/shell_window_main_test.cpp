@@ -173,35 +173,6 @@ TEST_F(MainWindowTest, ResetTermKeepsEightBitAnswersOnlyForVt220AndVt320) {
     }
 }
 
-TEST_F(MainWindowTest, TransmitNeedsClipboardTextAndAnOpenPortCopyASelection) {
-    Open();
-    auto setClipboard = [&](bool text) {
-        ASSERT_TRUE(OpenClipboard(window_));
-        EmptyClipboard();
-        if (text) {
-            HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 3);
-            std::memcpy(GlobalLock(block), "hi", 3);
-            GlobalUnlock(block);
-            SetClipboardData(CF_TEXT, block);
-        }
-        CloseClipboard();
-    };
-    const struct {
-        bool text;
-        int portOpen;
-        bool selection, transmit;
-    } cases[] = {{true, 1, false, true}, {true, 0, true, false}, {false, 1, true, false}, {false, 0, false, false}};
-    for (const auto& c : cases) {
-        setClipboard(c.text);
-        app_->port.PortOpen = c.portOpen;
-        app_->selection.SelectionExists = c.selection;
-        SendMessageA(window_, WM_INITMENU, reinterpret_cast<WPARAM>(GetMenu(window_)), 0);
-        EXPECT_EQ(!c.transmit, Greyed(kCmdTransmit)) << c.text << c.portOpen;
-        EXPECT_EQ(!c.selection, Greyed(kCmdCopy));
-    }
-    setClipboard(false);
-}
-
 TEST_F(MainWindowTest, F10IsAKeyOfTheTerminalNotOfTheMenu) {
     Open();
     for (int repeat : {1, 0}) {

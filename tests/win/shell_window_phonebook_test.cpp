@@ -46,27 +46,9 @@ protected:
         };
     }
 
-    static std::vector<std::string> Lines(HWND dialog, int list) {
-        std::vector<std::string> lines;
-        const int n = static_cast<int>(SendDlgItemMessageA(dialog, list, LB_GETCOUNT, 0, 0));
-        for (int i = 0; i < n; ++i) {
-            char text[128] = {};
-            SendDlgItemMessageA(dialog, list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
-            lines.push_back(text);
-        }
-        return lines;
-    }
-    // Selects line `line` of the book as a click would.
-    static void Pick(HWND dialog, int line) {
-        HWND list = GetDlgItem(dialog, dlg::kPhoneList);
-        SendMessageA(list, LB_SETCURSEL, line, 0);
-        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(dlg::kPhoneList, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
-    }
-    static std::string Text(HWND dialog, int id) {
-        char text[256] = {};
-        GetDlgItemTextA(dialog, id, text, sizeof text);
-        return text;
-    }
+    static std::string Text(HWND dialog, int id) { return testing::WindowText(GetDlgItem(dialog, id)); }
+    static std::vector<std::string> Lines(HWND dialog, int list) { return testing::ListBoxTexts(dialog, list); }
+    static void Pick(HWND dialog, int line) { testing::SelectLine(dialog, dlg::kPhoneList, line); }
 
     // Runs the phone book command with `steps` acting on the dialogs.
     void RunBook(std::vector<testing::DialogStep> steps) {
@@ -75,28 +57,6 @@ protected:
     }
     bool Timer3Running() { return KillTimer(window_, 3) != 0; }
 };
-
-TEST_F(PhoneBookWindowTest, ListsOnlyRecordSizedFilesWithTheirDetails) {
-    AddService("BETA Board", "555-0102");
-    AddService("ALPHA One", "555-0101");
-    std::ofstream(installDir_ + "\\BROKEN.phn", std::ios::binary) << std::string(2417, 'x');
-    OpenWindow();
-    std::vector<std::string> lines;
-    std::string number, summary;
-    bool removeEnabled = true;
-    RunBook({{"bordlg_gray", "Phonebook", [&](HWND d) {
-                  lines = Lines(d, dlg::kPhoneList);
-                  number = Text(d, dlg::kPhoneNumber);
-                  summary = Text(d, dlg::kPhonePortSummary);
-                  removeEnabled = IsWindowEnabled(GetDlgItem(d, dlg::kPhoneRemove));
-                  testing::Click(d, dlg::kCancel);
-              }}});
-    EXPECT_EQ(lines, (std::vector<std::string>{"ALPHA One", "BETA Board"}));
-    EXPECT_EQ(number, "555-0101");
-    EXPECT_EQ(summary, "COM1:2400,8,N,1");
-    EXPECT_FALSE(removeEnabled);
-    EXPECT_FALSE(Timer3Running());
-}
 
 TEST_F(PhoneBookWindowTest, NewThroughTheEditorWritesTheFileAndListsIt) {
     OpenWindow();
@@ -113,10 +73,8 @@ TEST_F(PhoneBookWindowTest, NewThroughTheEditorWritesTheFileAndListsIt) {
                   SetDlgItemTextA(d, dlg::kServiceName, "NEWBBS The New One");
                   SetDlgItemTextA(d, dlg::kServiceNumber, "555-0199");
                   // COM3 from the drop-down list, 7 data bits by their radio.
-                  HWND port = GetDlgItem(d, dlg::kServicePort);
-                  SendMessageA(port, CB_SETCURSEL, 2, 0);
-                  SendMessageA(d, WM_COMMAND, MAKEWPARAM(dlg::kServicePort, CBN_SELCHANGE),
-                               reinterpret_cast<LPARAM>(port));
+                  SendDlgItemMessageA(d, dlg::kServicePort, CB_SETCURSEL, 2, 0);
+                  testing::Notify(d, dlg::kServicePort, CBN_SELCHANGE);
                   SendDlgItemMessageA(d, dlg::kDataBitsBase + 1, BM_CLICK, 0, 0);
                   testing::Click(d, dlg::kOk);
               }},
@@ -137,46 +95,6 @@ TEST_F(PhoneBookWindowTest, NewThroughTheEditorWritesTheFileAndListsIt) {
     EXPECT_TRUE(ui_.messages.empty());
 }
 
-TEST_F(PhoneBookWindowTest, DialingOptionsRefuseAnOversizedCountAndSaveTheRest) {
-    AddService("ALPHA", "555-0101");
-    OpenWindow();
-    RunBook({{"bordlg_gray", "Phonebook", [](HWND d) { testing::Click(d, dlg::kPhoneOptions); }},
-             {"bordlg_gray", "Dialing Options",
-              [&](HWND d) {
-                  EXPECT_EQ(Text(d, dlg::kDialOptRetries), "5");
-                  SetDlgItemTextA(d, dlg::kDialOptRetries, "300");
-                  SetDlgItemTextA(d, dlg::kDialOptTimeout, "45");
-                  testing::Click(d, dlg::kOk);
-              }},
-             {"bordlg_gray", "Phonebook", [](HWND d) { testing::Click(d, dlg::kCancel); }}});
-    EXPECT_EQ(ui_.beeps, std::vector<unsigned>{kBeepDefault});
-    ServiceEntry saved{};
-    ASSERT_EQ(0, ReadServiceEntry(installDir_, "ALPHA", saved));
-    EXPECT_EQ(saved.DialRetries, 5);
-    EXPECT_EQ(saved.DialTimeout, 45);
-}
-
-TEST_F(PhoneBookWindowTest, BatchDialOutlivesTheWindow) {
-    AddService("ALPHA", "555-0101");
-    OpenWindow();
-    ASSERT_EQ(0, app_->settings.BatchDial);
-    RunBook({{"bordlg_gray", "Phonebook", [](HWND d) {
-                  testing::Click(d, dlg::kPhoneBatchDial);
-                  testing::Click(d, dlg::kCancel);
-              }}});
-    EXPECT_EQ(ProfileValue("seqdial"), "1");
-    Close();
-
-    OpenWindow();
-    EXPECT_EQ(1, app_->settings.BatchDial);
-    bool checked = false;
-    RunBook({{"bordlg_gray", "Phonebook", [&](HWND d) {
-                  checked = IsDlgButtonChecked(d, dlg::kPhoneBatchDial) == BST_CHECKED;
-                  testing::Click(d, dlg::kCancel);
-              }}});
-    EXPECT_TRUE(checked);
-}
-
 TEST_F(PhoneBookWindowTest, DialEndsTheBookAndStartsTimer3) {
     AddService("ALPHA", "555-0101");
     AddService("BETA", "555-0102");
@@ -193,7 +111,7 @@ TEST_F(PhoneBookWindowTest, DialEndsTheBookAndStartsTimer3) {
     EXPECT_TRUE(app_->DialBatch.Empty());
 }
 
-TEST_F(PhoneBookWindowTest, BatchDialHandsItsListAndAutologRunsTheScript) {
+TEST_F(PhoneBookWindowTest, BatchDialHandsItsListIsKeptInTheProfileAndAutologRunsTheScript) {
     AddService("ALPHA", "555-0101");
     AddService("BETA", "555-0102");
     std::ofstream(installDir_ + "\\ALPHA.scr") << "exit\r\n";
@@ -203,8 +121,7 @@ TEST_F(PhoneBookWindowTest, BatchDialHandsItsListAndAutologRunsTheScript) {
                   SendDlgItemMessageA(d, dlg::kPhoneBatchDial, BM_CLICK, 0, 0);
                   for (int line : {1, 0}) {
                       Pick(d, line);
-                      SendMessageA(d, WM_COMMAND, MAKEWPARAM(dlg::kPhoneList, LBN_DBLCLK),
-                                   reinterpret_cast<LPARAM>(GetDlgItem(d, dlg::kPhoneList)));
+                      testing::Notify(d, dlg::kPhoneList, LBN_DBLCLK);
                   }
                   EXPECT_EQ(Lines(d, dlg::kPhoneBatchList), (std::vector<std::string>{"BETA", "ALPHA"}));
                   testing::Click(d, dlg::kPhoneAutolog);
@@ -219,8 +136,13 @@ TEST_F(PhoneBookWindowTest, BatchDialHandsItsListAndAutologRunsTheScript) {
     Pump();
     EXPECT_EQ(std::count(commands_.begin(), commands_.end(), kCmdScriptExecute), 0);
     app_->DialBatch.Free();
+    EXPECT_EQ(ProfileValue("seqdial"), "1");
+    Close();
 
-    // Without batch dial: Autolog of ALPHA posts its script.
+    // Batch dial outlives the window: the box is found checked, so the click
+    // turns it off, and Autolog of ALPHA then posts its script.
+    OpenWindow();
+    EXPECT_EQ(1, app_->settings.BatchDial);
     RunBook({{"bordlg_gray", "Phonebook", [](HWND d) {
                   SendDlgItemMessageA(d, dlg::kPhoneBatchDial, BM_CLICK, 0, 0);
                   Pick(d, 0);

@@ -3,9 +3,7 @@
 // OK leaves in the session, the switch to a colour type, and Cancel.
 #include <windows.h>
 
-#include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -25,11 +23,7 @@ using testing::DialogStep;
 
 DialogStep Prefs(std::function<void(HWND)> act) { return {"bordlg_gray", "Terminal Preferences", std::move(act)}; }
 
-void SelectType(HWND dialog, int type) {
-    HWND list = GetDlgItem(dialog, dlg::kTermTypeList);
-    SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(type - 1), 0);
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(dlg::kTermTypeList, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
-}
+void SelectType(HWND dialog, int type) { testing::SelectLine(dialog, dlg::kTermTypeList, type - 1); }
 
 class TermPrefsWindowTest : public MainWindowTest {
 protected:
@@ -130,9 +124,7 @@ TEST_F(TermPrefsWindowTest, CancelAfterARefusedOkPutsTheServiceRecordBack) {
     RunPrefs({
         Prefs([&](HWND d) {
             SelectType(d, kTypeWyse50);
-            HWND flow = GetDlgItem(d, dlg::kTermFlowList);
-            SendMessageA(flow, LB_SETCURSEL, 2, 0);
-            SendMessageA(d, WM_COMMAND, MAKEWPARAM(dlg::kTermFlowList, LBN_SELCHANGE), reinterpret_cast<LPARAM>(flow));
+            testing::SelectLine(d, dlg::kTermFlowList, 2);
             SendMessageA(GetDlgItem(d, dlg::kTermLocalEcho), BM_CLICK, 0, 0);
             SendMessageA(GetDlgItem(d, dlg::kTermWidth132), BM_CLICK, 0, 0);
             SetDlgItemTextA(d, dlg::kTermHeight, "7");
@@ -148,41 +140,6 @@ TEST_F(TermPrefsWindowTest, CancelAfterARefusedOkPutsTheServiceRecordBack) {
     EXPECT_EQ(std::vector<int>{str::kStrTermPageSize}, Shown());
     EXPECT_EQ(0, std::memcmp(&before, &app_->CurrentService, sizeof before));
     EXPECT_EQ(80, app_->screen.columns);
-}
-
-// Not a check: with PALVEX_SHOT_DIR set, holds the preferences and then the
-// keymap editor open until a screenshot has been taken of each (the script
-// writes <name>.done after reading the rectangle in <name>.ready).
-void WaitForShot(HWND dialog, const std::string& dir, const char* name) {
-    RECT r{};
-    GetWindowRect(dialog, &r);
-    std::ofstream(dir + "\\" + name + ".ready") << (r.right - r.left) << "x" << (r.bottom - r.top) << "+" << r.left
-                                                << "+" << r.top << "\n";
-    const std::string done = dir + "\\" + name + ".done";
-    for (int i = 0; i < 600 && GetFileAttributesA(done.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-        Sleep(50);
-    }
-}
-
-TEST_F(TermPrefsWindowTest, Screenshots) {
-    const char* dir = std::getenv("PALVEX_SHOT_DIR");
-    if (!dir) GTEST_SKIP() << "PALVEX_SHOT_DIR not set";
-    Connect([](ServiceEntry& s) { s.TerminalType = kTypeVt220; });
-    ShowWindow(window_, SW_SHOW);
-    RunPrefs({
-        Prefs([&](HWND d) {
-            WaitForShot(d, dir, "termprefs");
-            Click(d, dlg::kTermKeyboard);
-        }),
-        {"bordlg_gray", "Keymap Editor VT220",
-         [&](HWND d) {
-             WaitForShot(d, dir, "keymap");
-             Click(d, dlg::kCancel);
-         }},
-        Prefs([&](HWND d) { Click(d, dlg::kCancel); }),
-    });
 }
 
 }  // namespace

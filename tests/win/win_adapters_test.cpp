@@ -1,5 +1,6 @@
-// The Win32 adapters under Wine: the DCB and COMSTAT copies, the backend's
-// behaviour without a device, the string table and the menu.
+// The Win32 adapters under Wine: the DCB and COMSTAT copies and the backend's
+// behaviour without a device. The message texts are checked through the real
+// message box in shell_dialogs_message_test.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -7,8 +8,6 @@
 #include <cstring>
 
 #include "comm/win/win32_port.h"
-#include "platform/win/win_ui.h"
-#include "shell/command_ids.h"
 
 namespace palvex {
 namespace {
@@ -29,16 +28,13 @@ TEST(DcbCopy, EveryBitReachesTheSameBitOfTheWin32Dcb) {
         FromWin32Dcb(device, back);
         ASSERT_EQ(0, std::memcmp(&core, &back, sizeof core)) << "from Win32, bit " << bit;
     }
-}
-
-TEST(DcbCopy, AllOnesSurvivesTheRoundTrip) {
-    Dcb core;
-    std::memset(&core, 0xFF, sizeof core);
+    Dcb ones;
+    std::memset(&ones, 0xFF, sizeof ones);
     DCB device{};
-    ToWin32Dcb(core, device);
+    ToWin32Dcb(ones, device);
     Dcb back{};
     FromWin32Dcb(device, back);
-    EXPECT_EQ(0, std::memcmp(&core, &back, sizeof core));
+    EXPECT_EQ(0, std::memcmp(&ones, &back, sizeof ones)) << "all ones";
 }
 
 TEST(ComStatCopy, HoldFlagsKeepTheirBitsAndCountsArePassedOn) {
@@ -62,15 +58,12 @@ TEST(ComStatCopy, HoldFlagsKeepTheirBitsAndCountsArePassedOn) {
               FromWin32ComStat(others).flags);
 }
 
-TEST(Win32PortWithoutDevice, OpenOfAMissingDeviceFailsAndLeavesThePortClosed) {
+// A missing device fails the open, and everything after it fails quietly.
+TEST(Win32PortWithoutDevice, OpenFailsAndCallsOnTheClosedPortFailQuietly) {
     Win32Port port;
     EXPECT_FALSE(port.Open("\\\\.\\PALVEXNOSUCHPORT"));
     EXPECT_FALSE(port.IsOpen());
     EXPECT_NE(0u, port.LastError());
-}
-
-TEST(Win32PortWithoutDevice, CallsOnAClosedPortFailQuietly) {
-    Win32Port port;
     uint8_t byte = 0x41;
     EXPECT_EQ(0, port.Read(&byte, 1));
     EXPECT_EQ(0, port.Write(&byte, 1));
@@ -81,38 +74,6 @@ TEST(Win32PortWithoutDevice, CallsOnAClosedPortFailQuietly) {
     EXPECT_FALSE(port.ClearError(errors, status));
     port.Close();
     EXPECT_FALSE(port.IsOpen());
-}
-
-HINSTANCE ThisModule() {
-    return GetModuleHandleA(nullptr);
-}
-
-TEST(MessageText, ComesFromTheStringTable) {
-    EXPECT_EQ("File open error", ComposeMessageText(ThisModule(), 1, nullptr));
-    EXPECT_EQ("Select either 7 databits or no parity.", ComposeMessageText(ThisModule(), 6, nullptr));
-    EXPECT_EQ("You must hang up first", ComposeMessageText(ThisModule(), 10, nullptr));
-    EXPECT_EQ("Device open error", ComposeMessageText(ThisModule(), 11, nullptr));
-}
-
-TEST(MessageText, ExtraTextIsAppended) {
-    EXPECT_EQ("File open error C:\\x.txt", ComposeMessageText(ThisModule(), 1, " C:\\x.txt"));
-}
-
-TEST(MessageText, AnIdBelowOneGivesOnlyTheExtraText) {
-    EXPECT_EQ("", ComposeMessageText(ThisModule(), 0, nullptr));
-    EXPECT_EQ("only this", ComposeMessageText(ThisModule(), 0, "only this"));
-    EXPECT_EQ("x", ComposeMessageText(ThisModule(), -3, "x"));
-}
-
-TEST(Resources, TheFileMenuHasExitAsCommand11) {
-    HMENU menu = LoadMenuA(ThisModule(), "File");
-    ASSERT_NE(nullptr, menu);
-    HMENU file = GetSubMenu(menu, 0);
-    ASSERT_NE(nullptr, file);
-    char text[32] = {};
-    GetMenuStringA(file, kCmdExit, text, sizeof text, MF_BYCOMMAND);
-    EXPECT_STREQ("E&xit", text);
-    DestroyMenu(menu);
 }
 
 }  // namespace
