@@ -349,7 +349,7 @@ TEST(DecModes, SetAndResetByBytePosition) {
             const int values[] = {m.autoRepeat, m.newLineMode, s.insertMode, s.autoWrap, m.cursorKeysApp, s.columns};
             const int defaults[] = {1, 0, 0, 0, 0, 80};
             for (int f = AutoRepeat; f <= Columns; ++f)
-                EXPECT_EQ(values[f], f == c.field ? c.value : defaults[f]) << type << " " << Show(c.bytes) << " field " << f;
+                EXPECT_EQ(values[f], f == c.field ? c.value : defaults[f]) << type << Show(c.bytes) << " field " << f;
         }
     }
     // The modes take effect: the width, the wrap and insert mode.

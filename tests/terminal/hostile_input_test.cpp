@@ -17,7 +17,8 @@ using namespace std::string_literals;
 using testing::Show;
 using testing::Term;
 
-const int kEmulators[] = {kTypeVt100, kTypeVt100Color, kTypeVt52, kTypeVt102, kTypeVt220, kTypeVt320, kTypeWyse50, kTypeScoAnsi};
+const int kEmulators[] = {kTypeVt100, kTypeVt100Color, kTypeVt52,   kTypeVt102,
+                          kTypeVt220, kTypeVt320,      kTypeWyse50, kTypeScoAnsi};
 
 std::string Repeat(const std::string& s, int n) {
     std::string out;
@@ -62,9 +63,11 @@ const std::string kHostile[] = {
     "\x1b[" + std::string(400, '9') + "C", "\x1b[?" + std::string(250, '3') + "h",
     "\x1b(H\x1b)A\x1b#C\x1b*D\x1b ?J\x1b!K\x1b\"m\x1b(\x1b)\x1b#", "\x1b[\x01\x02\x07\x08\x09\x0b\x0c\x0e\x0f" "5C",
     "\x1b[\x9b\xff\x80" "2J\x1b[\xc0m\x1b[\x9b\x9b\x9b" "5n", "\x1b[5;\x1b[;;;;H\x1b[\0\0H"s,
-    Repeat("\x1b[\x1b(\x1b#", 50) + "\x1b[H", "\x1b[H" + Repeat("\x1bM\x1bI", 120), "\x1b[99H" + Repeat("\x1b" "D", 120),
+    Repeat("\x1b[\x1b(\x1b#", 50) + "\x1b[H", "\x1b[H" + Repeat("\x1bM\x1bI", 120),
+    "\x1b[99H" + Repeat("\x1b" "D", 120),
     Repeat("\x1b[2J\x1b[J\x1b[1J\x1bH\x1bJ\x1bK\x1b*\x1bY", 20),
-    "\x1b[?7l" + std::string(200, 'x') + "\x1b[m\x1b[K\x1b[1K\x1b[6n\x1b[s\x1b[u\x1b" "7\x1b" "8\x1b[C\x1b" "D\x1bQ\x1bW",
+    "\x1b[?7l" + std::string(200, 'x') +
+        "\x1b[m\x1b[K\x1b[1K\x1b[6n\x1b[s\x1b[u\x1b" "7\x1b" "8\x1b[C\x1b" "D\x1bQ\x1bW",
     // VT52 and Wyse addresses: top of the range, controls, cut short, after the length limit.
     "\x1bY\xff\xff\x1bY\x00\x00\x1bY\x1f\x7f\x1b=\xff\xff\x1b=\x00\x00"s, "\x1bY\x30",
     "\x1b" "b" + std::string(260, 'q') + "Y\x30\x30", "\x1b" "b" + std::string(400, 'q') + "after",
@@ -100,7 +103,8 @@ TEST(HostileInput, RandomStreamsKeepEverythingInBounds) {
     // Streams built from the bytes the emulators react to, on small and large
     // screens, with the cursor, the width and the region changed by the stream itself.
     const char alphabet[] =
-        "0123456789;?\"> (#)*PNO[ABCDEFGHIJKLMPQRSTWXYZcfhijlmnqrsuy=+@\x1b\x84\x85\x8d\x8f\x90\x9b\x9c\r\n\b\t\x0c\x1axy";
+        "0123456789;?\"> (#)*PNO[ABCDEFGHIJKLMPQRSTWXYZcfhijlmnqrsuy=+@"
+        "\x1b\x84\x85\x8d\x8f\x90\x9b\x9c\r\n\b\t\x0c\x1axy";
     std::mt19937 gen(1234);
     for (int type : kEmulators) {
         for (int columns : {80, 132}) {

@@ -43,14 +43,11 @@ protected:
         h.repaint = [this] { Log("repaint"); };
         h.loadKeymap = [this](int type) { Log("keymap " + std::to_string(type)); };
         h.openKeymapEditor = [this](int type) { Log("editor " + std::to_string(type)); };
-        h.openColourDialog = [this] {
-            Log("colour dialog");
-            service_.TextColour = MakeColour(1, 2, 3);
-        };
-        h.chooseFont = [this](LogFont& font) {
+        // The colour and font dialogs store straight into the record, as the real ones do.
+        h.openColourDialog = [this] { Log("colour dialog"); service_.TextColour = MakeColour(1, 2, 3); };
+        h.chooseFont = [this](LogFont& f) {
             Log("font dialog");
-            std::strcpy(font.lfFaceName, "Courier New");
-            return true;
+            return std::strcpy(f.lfFaceName, "Courier New") != nullptr;
         };
         h.setupFont = [this] { Log("setup font"); };
         dialog_ = std::make_unique<TermPrefsDialog>(service_, *screen_, modes_, profile_, settings_, ui_, h);
@@ -98,13 +95,11 @@ TEST_F(TermPrefsTest, OpeningShowsTheServiceAndTheHeightFallsBackToTheCurrentRow
     Open();
     EXPECT_EQ("30", view_.texts[dlg::kTermHeight]);
     EXPECT_EQ("1500", view_.texts[dlg::kTermScrollRange]);
-    EXPECT_TRUE(view_.checks[dlg::kTermWidth132]);
-    EXPECT_FALSE(view_.checks[dlg::kTermWidth80]);
-    EXPECT_TRUE(view_.checks[dlg::kTermLocalEcho]);
-    EXPECT_TRUE(view_.checks[dlg::kTermBsDel]);
-    EXPECT_FALSE(view_.checks[dlg::kTermAutowrap]);
-    EXPECT_TRUE(view_.checks[dlg::kTermResizeBase + 2]);
-    EXPECT_FALSE(view_.checks[dlg::kTermResizeBase]);
+    const int checks[] = {dlg::kTermWidth132, dlg::kTermWidth80, dlg::kTermLocalEcho, dlg::kTermBsDel,
+                          dlg::kTermAutowrap, dlg::kTermResizeBase + 2, dlg::kTermResizeBase};
+    std::string ticked;
+    for (int id : checks) ticked += view_.checks[id] ? 'x' : '-';
+    EXPECT_EQ("x-xx-x-", ticked);
     EXPECT_EQ(kTypeWyse50, dialog_->WorkingType());
     EXPECT_EQ(2, dialog_->WorkingFlow());
 
