@@ -23,7 +23,6 @@ TEST_F(SessionTest, ADirectConnectionSetsTheSessionUpFromTheService) {
     } cases[] = {
         {kTypeVt100Color, 1, 1, 1, 30, 0, true, "ATS0=1\r", 132, 30},
         {kTypeWyse50, 1, 0, 0, 0, 1, false, "", 80, 24},
-        {kTypeScoAnsi, 1, 0, 0, 40, 1, true, "", 80, 40},
         {kTypeVt100, 1, 0, 1, 0, 0, false, "", 132, 24},
     };
     for (const Case& c : cases) {
