@@ -17,48 +17,40 @@ using testing::TestSession;
 
 const std::string kEsc = "\x1b";
 
-TEST(ReadBurst, InboundCrLfAddsLineFeedEvenAsTheLastByte) {
-    TestSession t;
-    t.service.InboundCrLf = 1;
-    t.fake.QueueInput("AB\r");
-    uint8_t buf[kReceiveBufferSize];
-    int count = 0;
-    EXPECT_EQ(ReadBurst(t.session, buf, count), 0);
-    ASSERT_EQ(count, 4);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(buf), 4), "AB\r\n");
-    EXPECT_EQ(t.pump.LastByte, '\n');
-    EXPECT_EQ(t.pump.MoreData, 0);
-}
-
 TEST(ReadBurst, StopsAt1023AndMayHold1024WithAnExpandedCr) {
     struct Case {
-        bool crLast;
+        std::string input;
         bool transfer;
         int expected;
-    } cases[] = {{false, false, 1023}, {true, false, 1024}, {true, true, 1023}};
+        std::size_t left;
+    } cases[] = {
+        {"AB\r", false, 4, 0},  // the added LF even as the last byte
+        {std::string(1022, 'x') + "yrest", false, 1023, 4},
+        {std::string(1022, 'x') + "\rrest", false, 1024, 4},
+        {std::string(1022, 'x') + "\rrest", true, 1023, 4},
+    };
     for (const Case& c : cases) {
         TestSession t;
         t.service.InboundCrLf = 1;
         t.pump.TransferActive = c.transfer;
-        std::string input(1022, 'x');
-        input += c.crLast ? '\r' : 'y';
-        input += "rest";
-        t.fake.QueueInput(input);
+        t.fake.QueueInput(c.input);
         uint8_t buf[kReceiveBufferSize];
         int count = 0;
         ReadBurst(t.session, buf, count);
-        EXPECT_EQ(count, c.expected);
-        EXPECT_EQ(t.pump.MoreData, 1);
-        EXPECT_EQ(t.fake.input.size(), 4u) << "the rest waits for the next burst";
+        EXPECT_EQ(count, c.expected) << c.expected;
+        EXPECT_EQ(t.pump.MoreData, c.left ? 1 : 0);
+        EXPECT_EQ(t.fake.input.size(), c.left) << "the rest waits for the next burst";
+        if (!c.left) {
+            EXPECT_EQ(std::string(reinterpret_cast<char*>(buf), 4), "AB\r\n");
+        }
     }
 }
 
-TEST(Bit7, StrippedOnSevenBitLinesAndWhileAScriptRuns) {
+TEST(Bit7, StrippedOnSevenBitLinesAndWhileAScriptRunsButShownControlsFollowOnlyTheLine) {
     struct Case {
-        bool eightBit;
-        bool script;
-        bool stripped;
-    } cases[] = {{true, false, false}, {false, false, true}, {true, true, true}, {false, true, true}};
+        bool eightBit, script, displayControls, stripped;
+    } cases[] = {{true, false, false, false}, {false, false, false, true}, {true, true, false, true},
+                 {false, true, false, true},  {true, true, true, false},   {false, true, true, true}};
     for (const Case& c : cases) {
         TestSession t(kTypeTty);
         RecordingCapture capture;
@@ -67,28 +59,14 @@ TEST(Bit7, StrippedOnSevenBitLinesAndWhileAScriptRuns) {
         script.pending = false;
         t.session.capture = &capture;
         t.session.script = &script;
+        t.service.DisplayControls = c.displayControls;
         t.port.EightBitData = c.eightBit;
         t.Interpret("\xc1\x42\xe9");
-        EXPECT_EQ(capture.bytes, c.stripped ? std::string("\x41\x42\x69") : std::string("\xc1\x42\xe9"))
-            << c.eightBit << c.script;
-        EXPECT_EQ(t.Row(0), c.stripped ? "ABi" : "\xc1\x42\xe9");
-    }
-}
-
-TEST(Bit7, DisplayControlsIgnoresTheScriptButNotTheLine) {
-    struct Case {
-        bool eightBit;
-        const char* shown;
-    } cases[] = {{true, "\xc1"}, {false, "A"}};
-    for (const Case& c : cases) {
-        TestSession t;
-        FakeScript script;
-        script.pending = false;
-        t.session.script = &script;
-        t.service.DisplayControls = 1;
-        t.port.EightBitData = c.eightBit;
-        t.Interpret("\xc1");
-        EXPECT_EQ(t.Row(0), c.shown);
+        const std::string expected = c.stripped ? "ABi" : "\xc1\x42\xe9";
+        EXPECT_EQ(t.Row(0), expected) << c.eightBit << c.script << c.displayControls;
+        if (!c.displayControls) {
+            EXPECT_EQ(capture.bytes, expected) << c.eightBit << c.script;
+        }
     }
 }
 
@@ -133,28 +111,23 @@ TEST(Teletype, TabNearTheRightMarginStopsAtTheLastColumn) {
 TEST(Teletype, WyseControlsMoveInsteadOfFeeding) {
     struct Case {
         std::string input;
+        bool autoWrap;
         int row, col;
     } cases[] = {
-        {"\n\nAB\x0b", 1, 2},         // VT: up one row
-        {"\x0b\x0b", 0, 0},           // never above the top row
-        {"AB\x0c\x0c", 0, 4},         // FF: right one column
-        {"\r" + std::string(200, '\x0c'), 0, 79},  // and no further without autowrap
-        {"\n\nABC\x1e", 0, 0},        // RS: home
+        {"\n\nAB\x0b", false, 1, 2},         // VT: up one row
+        {"\x0b\x0b", false, 0, 0},           // never above the top row
+        {"AB\x0c\x0c", false, 0, 4},         // FF: right one column
+        {"\r" + std::string(200, '\x0c'), false, 0, 79},  // and no further without autowrap
+        {"\r" + std::string(200, '\x0c'), true, 2, 40},   // wraps even right after a CR
+        {"\n\nABC\x1e", false, 0, 0},        // RS: home
     };
     for (const Case& c : cases) {
         TestSession t(kTypeWyse50);
+        t.screen.autoWrap = c.autoWrap;
         t.Interpret(c.input);
-        EXPECT_EQ(t.screen.cursorRow, c.row) << c.input;
-        EXPECT_EQ(t.screen.cursorCol, c.col) << c.input;
+        EXPECT_EQ(t.screen.cursorRow, c.row) << c.input.size() << c.autoWrap;
+        EXPECT_EQ(t.screen.cursorCol, c.col) << c.input.size() << c.autoWrap;
     }
-}
-
-TEST(Teletype, WyseFormFeedWrapsEvenRightAfterACarriageReturn) {
-    TestSession t(kTypeWyse50);
-    t.screen.autoWrap = 1;
-    t.Interpret("\r" + std::string(200, '\x0c'));
-    EXPECT_EQ(t.screen.cursorRow, 2);
-    EXPECT_EQ(t.screen.cursorCol, 40);
 }
 
 TEST(Teletype, BellBeepsAndShiftOutSelectsG1) {
@@ -443,26 +416,23 @@ TEST(WaitPumping, WaitsForItsTimerWhileShowingWhatArrivesAndBreakHoldsFor150ms) 
     EXPECT_EQ(t.loop.TickCount(), 300u);
 }
 
-TEST(Chat, RemoteTextIsDrawnBelowTheDividerAndNotStored) {
+int Calls(const TestSession& t, const char* kind) {
+    int n = 0;
+    for (const std::string& call : t.display.calls) n += call.rfind(kind, 0) == 0;
+    return n;
+}
+
+TEST(Chat, RemoteTextIsDrawnBelowTheDividerNotStoredAndScrollsAtTheLastRow) {
     TestSession t(kTypeTty);
     t.pump.ChatMode = 1;
     EXPECT_EQ(t.Drain("hi\r\nyo\bX"), 0);
     EXPECT_EQ(t.pump.chat.remoteRow, 16) << "CR and LF each end a line";
     EXPECT_EQ(t.pump.chat.remoteCol, 2);
     EXPECT_EQ(t.Row(14), "");
-    int cells = 0;
-    for (const std::string& call : t.display.calls) cells += call.rfind("cell", 0) == 0;
-    EXPECT_EQ(cells, 6) << "h i y o, a blank for BS, X";
-}
-
-TEST(Chat, ScrollsTheRemoteHalfAtTheLastRow) {
-    TestSession t(kTypeTty);
-    t.pump.ChatMode = 1;
-    t.Drain(std::string(12, '\n'));
+    EXPECT_EQ(Calls(t, "cell"), 6) << "h i y o, a blank for BS, X";
+    t.Drain(std::string(10, '\n'));
     EXPECT_EQ(t.pump.chat.remoteRow, 23);
-    int scrolls = 0;
-    for (const std::string& call : t.display.calls) scrolls += call.rfind("scroll", 0) == 0;
-    EXPECT_EQ(scrolls, 3);
+    EXPECT_EQ(Calls(t, "scroll"), 3);
 }
 
 }  // namespace

@@ -32,8 +32,7 @@ struct MenuItem {
 struct Control {
     std::string keyword;  // CONTROL, LTEXT, PUSHBUTTON, EDITTEXT, ...
     std::string text;
-    std::optional<int> id;
-    std::string idSymbol;  // when the id is a name (IDOK, cmb1, ...)
+    std::optional<int> id;  // none when the id is a name (cmb1, ...)
     std::string className;  // CONTROL only; other keywords imply theirs
     std::string style;      // the style expression, tokens joined by blanks
     int x = 0, y = 0, w = 0, h = 0;
@@ -42,8 +41,7 @@ struct Control {
 };
 
 struct Dialog {
-    std::string name;
-    int x = 0, y = 0, w = 0, h = 0;
+    int w = 0, h = 0;
     std::optional<std::string> caption;
     std::optional<std::string> className;
     std::optional<std::string> font;  // "8, MS Sans Serif"
@@ -231,11 +229,7 @@ private:
         if (AtEnd()) throw std::runtime_error("unexpected end");
         return t_[p_];
     }
-    Token Next() {
-        Token t = Peek();
-        ++p_;
-        return t;
-    }
+    Token Next() { return Peek(), t_[p_++]; }
     bool PeekIdent(const char* word) const {
         return !AtEnd() && t_[p_].kind == Token::Ident && Upper(t_[p_].text) == word;
     }
@@ -244,7 +238,7 @@ private:
     bool PeekEnd() const { return PeekIdent("END") || PeekPunct("}"); }
     void ExpectBegin() {
         if (!PeekBegin()) throw std::runtime_error("BEGIN expected, got " + Peek().text);
-        Next();
+        ++p_;
     }
     void SkipOptionsUntilBegin() {
         while (!PeekBegin()) Next();
@@ -339,11 +333,8 @@ private:
 
     Dialog ReadDialog(const std::string& name) {
         Dialog d;
-        d.name = name;
         auto rect = ReadArguments();
         if (rect.size() != 4) throw std::runtime_error("dialog rectangle of " + name);
-        d.x = Number(rect[0]);
-        d.y = Number(rect[1]);
         d.w = Number(rect[2]);
         d.h = Number(rect[3]);
         while (!PeekBegin()) {
@@ -367,10 +358,7 @@ private:
         size_t k = 0;
         static const std::set<std::string> withoutText = {"EDITTEXT", "LISTBOX", "COMBOBOX", "SCROLLBAR"};
         if (!withoutText.count(c.keyword)) c.text = args[k++][0].text;
-        auto id = Value(args[k]);
-        if (id) c.id = id;
-        else c.idSymbol = Join(args[k]);
-        ++k;
+        c.id = Value(args[k++]);
         if (c.keyword == "CONTROL") {
             c.className = args[k++][0].text;
             c.style = Join(args[k++]);
@@ -390,18 +378,14 @@ private:
 
 }  // namespace detail
 
-inline Script ParseText(const std::string& source) {
-    std::map<std::string, std::string> defines;
-    std::string text = detail::Preprocess(source, defines);
-    return detail::Parser(detail::Expand(detail::Tokenize(text), defines)).Run();
-}
-
 inline Script ParseFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw std::runtime_error("cannot open " + path);
     std::ostringstream all;
     all << in.rdbuf();
-    return ParseText(all.str());
+    std::map<std::string, std::string> defines;
+    std::string text = detail::Preprocess(all.str(), defines);
+    return detail::Parser(detail::Expand(detail::Tokenize(text), defines)).Run();
 }
 
 }  // namespace rc
