@@ -194,7 +194,6 @@ TEST_F(PortDetectTest, SearchEndsAtOnceOrOnTimeByHowPortsFail) {
     };
     const Case cases[] = {
         {"no port opens", 0, 0, 0},
-        {"three silent ports", 3, 9000, 9100},
         {"eight silent ports", 8, 24000, 24200},
     };
     for (const Case& c : cases) {
