@@ -8,7 +8,10 @@ Xvfb. The program drops marker files when a peer is to start:
 
   a-start      sx -q a.bin answers the program's XMODEM/CRC receive
   b-start      rb -vv in rb/ takes the program's YMODEM batch of b-one.dat and
-               b-two.txt
+               b-two.txt. rb talks through pipes that this side relays to
+               the pty: at its exit lrzsz flushes both queues of its terminal,
+               and on a pty that throws away its own last ACK before the
+               program has read it, which a real serial line would have sent.
   shot-please  the screenshot e2e-transfer.png is taken, then shot-done
   c-start      the program receives and cancels; this side reads the line and
                writes cans-seen once three CAN bytes have come. The "C" before
@@ -65,11 +68,33 @@ class Peer:
     def path(self, name):
         return os.path.join(self.exchange, name)
 
-    def start(self, name, argv, cwd):
+    def start(self, name, argv, cwd, relayed=False):
         self.finish_process()
         self.process_name = name
+        line = subprocess.PIPE if relayed else self.master
         with open(self.path(name + ".log"), "wb") as log:
-            self.process = subprocess.Popen(argv, cwd=cwd, stdin=self.master, stdout=self.master, stderr=log)
+            self.process = subprocess.Popen(argv, cwd=cwd, stdin=line, stdout=line, stderr=log)
+        if relayed:
+            threading.Thread(target=self.relay, args=(self.process,), daemon=True).start()
+
+    def relay(self, process):
+        """Copies between the pty and the peer's pipes until the peer's
+        output ends."""
+        into, out = process.stdin.fileno(), process.stdout.fileno()
+        while True:
+            watched = [out] + ([self.master] if into is not None else [])
+            ready = select.select(watched, [], [], 0.05)[0]
+            if out in ready:
+                data = os.read(out, 4096)
+                if not data:
+                    break
+                os.write(self.master, data)
+            if self.master in ready and into is not None:
+                data = os.read(self.master, 4096)
+                try:
+                    os.write(into, data)
+                except OSError:
+                    into = None  # the peer has gone; what it said is still relayed
 
     def finish_process(self, kill=True):
         if not self.process:
@@ -86,7 +111,7 @@ class Peer:
         elif name == "b-start":
             rb_dir = self.path("rb")
             os.makedirs(rb_dir, exist_ok=True)
-            self.start("rb", ["rb", "-vv"], rb_dir)
+            self.start("rb", ["rb", "-vv"], rb_dir, relayed=True)
         elif name == "shot-please":
             shot = self.path("e2e-transfer.png")
             subprocess.run(["import", "-window", "root", shot], check=False,
