@@ -45,7 +45,6 @@ public:
     struct TimerStart {
         int id;
         unsigned ms;
-        uint64_t at;
     };
     struct Dial {
         std::string name, command;
@@ -144,7 +143,7 @@ public:
     void SetMainTitle(const std::string& text) override { mainTitle = text; }
     void StartTimer(int id, unsigned ms) override {
         timers[id] = {now + ms, ms};
-        timerStarts.push_back({id, ms, now});
+        timerStarts.push_back({id, ms});
     }
     void KillTimer(int id) override { timers.erase(id); }
     void PostCommand(int id) override { posted.push_back({Event::Command, id}); }

@@ -61,57 +61,37 @@ protected:
     RecordingUi ui_;
 };
 
-// Each case breaks the entry in one or more ways; the first check in order
-// wins, so a case that breaks two things names the earlier message.
+// The first check in order wins, so a case that breaks two things names the
+// earlier message.
 TEST_F(ValidateServiceTest, ChecksInOrderWithTheFirstFailureOnly) {
     struct Case {
         const char* what;
-        void (*breakIt)(ServiceEntry&);
+        const char* name;
+        int dataBits, parity, phoneType;  // phone type 0 pulse, 1 tone, 2 none
+        const char* number;
         int message;
     } cases[] = {
-        {"passes", [](ServiceEntry&) {}, 0},
-        {"empty name", [](ServiceEntry& e) { e.ShortName[0] = 0; }, str::kStrIllegalServiceName},
-        {"name before parity",
-         [](ServiceEntry& e) {
-             std::strcpy(e.ShortName, "A.B");
-             e.Parity = 2;
-         },
-         str::kStrIllegalServiceName},
-        {"8 bits odd", [](ServiceEntry& e) { e.Parity = 1; }, str::kStrSelectDatabits},
-        {"8 bits even", [](ServiceEntry& e) { e.Parity = 2; }, str::kStrSelectDatabits},
-        {"7 bits even",
-         [](ServiceEntry& e) {
-             e.DataBitsIndex = 1;
-             e.Parity = 2;
-         },
-         0},
-        {"parity before number",
-         [](ServiceEntry& e) {
-             e.Parity = 1;
-             e.PhoneNumber[0] = 0;
-         },
-         str::kStrSelectDatabits},
-        {"tone without number", [](ServiceEntry& e) { e.PhoneNumber[0] = 0; }, str::kStrSpecifyPhoneNumber},
-        {"pulse without number",
-         [](ServiceEntry& e) {
-             e.PhoneType = 0;
-             e.PhoneNumber[0] = 0;
-         },
-         str::kStrSpecifyPhoneNumber},
-        {"none with number", [](ServiceEntry& e) { e.PhoneType = 2; }, str::kStrInvalidPhoneType},
-        {"none without number",
-         [](ServiceEntry& e) {
-             e.PhoneType = 2;
-             e.PhoneNumber[0] = 0;
-         },
-         0},
-        {"letter in number", [](ServiceEntry& e) { std::strcpy(e.PhoneNumber, "555-01O0"); },
-         str::kStrInvalidPhoneNumber},
-        {"every valid character", [](ServiceEntry& e) { std::strcpy(e.PhoneNumber, "9,W(555) 01-00*#"); }, 0},
+        {"passes", "ACME", 0, 0, 1, "555-0100", 0},
+        {"empty name", "", 0, 0, 1, "555-0100", str::kStrIllegalServiceName},
+        {"name before parity", "A.B", 0, 2, 1, "555-0100", str::kStrIllegalServiceName},
+        {"8 bits odd", "ACME", 0, 1, 1, "555-0100", str::kStrSelectDatabits},
+        {"8 bits even", "ACME", 0, 2, 1, "555-0100", str::kStrSelectDatabits},
+        {"7 bits even", "ACME", 1, 2, 1, "555-0100", 0},
+        {"parity before number", "ACME", 0, 1, 1, "", str::kStrSelectDatabits},
+        {"tone without number", "ACME", 0, 0, 1, "", str::kStrSpecifyPhoneNumber},
+        {"pulse without number", "ACME", 0, 0, 0, "", str::kStrSpecifyPhoneNumber},
+        {"none with number", "ACME", 0, 0, 2, "555-0100", str::kStrInvalidPhoneType},
+        {"none without number", "ACME", 0, 0, 2, "", 0},
+        {"letter in number", "ACME", 0, 0, 1, "555-01O0", str::kStrInvalidPhoneNumber},
+        {"every valid character", "ACME", 0, 0, 1, "9,W(555) 01-00*#", 0},
     };
     for (const Case& c : cases) {
         ServiceEntry e = Good();
-        c.breakIt(e);
+        std::strcpy(e.ShortName, c.name);
+        e.DataBitsIndex = static_cast<int16_t>(c.dataBits);
+        e.Parity = static_cast<int16_t>(c.parity);
+        e.PhoneType = static_cast<int16_t>(c.phoneType);
+        std::strcpy(e.PhoneNumber, c.number);
         EXPECT_EQ(Check(e), c.message) << c.what;
     }
 }
