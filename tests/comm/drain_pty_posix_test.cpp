@@ -3,10 +3,6 @@
 // order, 8-bit clean on an 8-bit line and with bit 7 cleared on a 7-bit one.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <random>
 #include <string>
@@ -16,23 +12,11 @@
 #include "comm/posix/posix_port.h"
 #include "comm/pump.h"
 #include "platform/native_loop.h"
+#include "pty_posix.h"
 #include "support/test_session.h"
 
 namespace palvex {
 namespace {
-
-struct Pty {
-    int master = -1;
-    std::string slave;
-    Pty() {
-        master = posix_openpt(O_RDWR | O_NOCTTY);
-        if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) return;
-        slave = ptsname(master);
-    }
-    ~Pty() {
-        if (master >= 0) close(master);
-    }
-};
 
 std::string RandomBytes(std::size_t n, unsigned seed) {
     std::mt19937 gen(seed);
@@ -41,28 +25,16 @@ std::string RandomBytes(std::size_t n, unsigned seed) {
     return bytes;
 }
 
-void WriteAll(int fd, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n > 0) {
-            done += static_cast<std::size_t>(n);
-        } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
-            return;
-        }
-    }
-}
-
 TEST(PosixDrain, MegabyteThroughAPtyArrivesByteForByte) {
     struct Case {
         int dataBitsIndex;
         bool stripped;
     } cases[] = {{0, false}, {1, true}};
     for (const Case& c : cases) {
-        Pty pty;
-        ASSERT_FALSE(pty.slave.empty());
+        testing::Pty pty;
+        ASSERT_TRUE(pty.ok());
         PosixPort device;
-        device.SetComPath(0, pty.slave);
+        device.SetComPath(0, pty.slavePath());
 
         ServiceEntry service = DefaultServiceEntry();
         service.TerminalType = kTypeTty;  // every byte reaches the capture log
@@ -89,7 +61,7 @@ TEST(PosixDrain, MegabyteThroughAPtyArrivesByteForByte) {
         session.capture = &capture;
 
         const std::string sent = RandomBytes(1 << 20, 1234 + c.dataBitsIndex);
-        std::thread peer([&] { WriteAll(pty.master, sent); });
+        std::thread peer([&] { pty.Send(sent); });
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
         while (capture.bytes.size() < sent.size() && std::chrono::steady_clock::now() < deadline) {
             if (DrainPort(session) == 0 && capture.bytes.size() < sent.size()) {

@@ -2,10 +2,7 @@
 // the remote end; the port layer drives the slave side as its serial line.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <poll.h>
 #include <termios.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <string>
@@ -14,59 +11,13 @@
 #include "comm/port.h"
 #include "comm/posix/custom_speed.h"
 #include "comm/posix/posix_port.h"
+#include "pty_posix.h"
 
 namespace palvex {
 namespace {
 
-// Generous: only a broken backend ever waits this long.
-constexpr int kGuardMs = 5000;
-
-class Pty {
-public:
-    Pty() {
-        master_ = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
-        if (master_ >= 0 && grantpt(master_) == 0 && unlockpt(master_) == 0) {
-            const char* name = ptsname(master_);
-            if (name) slavePath_ = name;
-        }
-    }
-    ~Pty() {
-        if (master_ >= 0) ::close(master_);
-    }
-    bool ok() const { return master_ >= 0 && !slavePath_.empty(); }
-    const std::string& slavePath() const { return slavePath_; }
-    int master() const { return master_; }
-
-    void Send(const std::vector<uint8_t>& bytes) {
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
-            if (n > 0) {
-                done += static_cast<std::size_t>(n);
-            } else {
-                pollfd p{master_, POLLOUT, 0};
-                if (::poll(&p, 1, kGuardMs) <= 0) return;
-            }
-        }
-    }
-    // Everything the slave side wrote, up to `count` bytes.
-    std::vector<uint8_t> Receive(std::size_t count) {
-        std::vector<uint8_t> got;
-        uint8_t buffer[512];
-        while (got.size() < count) {
-            pollfd p{master_, POLLIN, 0};
-            if (::poll(&p, 1, kGuardMs) <= 0) break;
-            const ssize_t n = ::read(master_, buffer, sizeof buffer);
-            if (n <= 0) break;
-            got.insert(got.end(), buffer, buffer + n);
-        }
-        return got;
-    }
-
-private:
-    int master_ = -1;
-    std::string slavePath_;
-};
+using testing::kPtyGuardMs;
+using testing::Pty;
 
 ServiceEntry Service(int dataBitsIndex, int parity, int stopBits, int flow, int baudIndex) {
     ServiceEntry s{};
@@ -81,7 +32,7 @@ ServiceEntry Service(int dataBitsIndex, int parity, int stopBits, int flow, int 
 
 bool WaitReadable(int fd) {
     pollfd p{fd, POLLIN, 0};
-    return ::poll(&p, 1, kGuardMs) > 0;
+    return ::poll(&p, 1, kPtyGuardMs) > 0;
 }
 
 termios Termios(const PosixPort& device) {
@@ -135,7 +86,7 @@ TEST_F(PosixPortDataTest, StatusCountsQueuedInputAndPurgeDiscardsIt) {
     Connect(Service(0, 0, 0, 0, 7));
     uint8_t buffer[16];
     EXPECT_EQ(ReadPort(port, buffer, 16), 0) << "an empty read returns at once";
-    pty.Send({'a', 'b', 'c', 'd', 'e'});
+    pty.Send(std::string("abcde"));
     ASSERT_TRUE(WaitReadable(device.Descriptor()));
     QueryPortStatus(port);
     EXPECT_EQ(port.PortStatus.cbInQue, 5u);
