@@ -43,7 +43,6 @@ public:
     // Hands what is held to the device; true when nothing is left.
     bool Flush() override;
     int Pending() const { return static_cast<int>(pending_.size()); }
-    PortBackend& Device() { return device_; }
 
     bool Open(const char* deviceName) override;
     bool IsOpen() const override { return device_.IsOpen(); }

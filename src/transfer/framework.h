@@ -37,8 +37,8 @@ void BackupExisting(const std::string& path);
 bool IsViewerPicture(const std::string& path);
 
 // Reads single bytes until SOH, STX or EOT, which becomes ReceiveBuffer[0]
-// with BlockFill 1: 0. Bytes passed over are counted in SkippedBytes. -1 as soon as a read yields nothing (PollLine's -16 is
-// passed on).
+// with BlockFill 1: 0. Bytes passed over are counted in SkippedBytes. -1 as
+// soon as a read yields nothing (PollLine's -16 is passed on).
 int WaitBlockStart(Transfer& t);
 
 // Drives a non-ZMODEM receiver until it ends; the result code.
