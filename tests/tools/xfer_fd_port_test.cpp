@@ -212,7 +212,7 @@ TEST_F(FdPortTest, AStalledWriteGivesUpAfterItsLimitWithThePartCount) {
 
 // Bytes written one at a time wait, count as queued, and leave in order when
 // enough are together or before the next read (a byte per write left gaps
-// that made rb give blocks up).
+// that made rb give blocks up), on both of palvex-xfer's lines.
 TEST_F(FdPortTest, SmallWritesAreGatheredAndLeaveBeforeAnyRead) {
     Line pty = Pty(false);
     const std::string path = ttyname(pty.portRead);
@@ -221,13 +221,14 @@ TEST_F(FdPortTest, SmallWritesAreGatheredAndLeaveBeforeAnyRead) {
     xfer::LinePort linePort;
     GatheringPort gathered(linePort);
     FdPort fdPort(pipes.portRead, pipes.portWrite);
+    GatheringPort gatheredFd(fdPort);
     const struct {
         const char* kind;
         PortBackend* device;
         const Line& peer;
         const char* name;
     } rows[] = {
-        {"descriptors", &fdPort, pipes, "stdio"},
+        {"descriptors", &gatheredFd, pipes, "stdio"},
         {"device", &gathered, pty, path.c_str()},
     };
     std::string bytes(300, '\0');

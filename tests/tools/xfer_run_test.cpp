@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "comm/gathering_port.h"
 #include "comm/posix/fd_port.h"
 #include "phonebook/service_entry.h"
 #include "xfer_options.h"
@@ -163,16 +164,17 @@ struct RunFixture : ::testing::Test {
     static int Run(const Options& options, int fd, std::string& log, const volatile std::sig_atomic_t* cancel = nullptr) {
         Capture out;
         FdPort device(fd, fd);
+        GatheringPort line(device);
         LineHooks hooks;
         hooks.gone = [&device] { return device.LineGone(); };
-        hooks.wait = [&device, fd](int ms) {
-            device.Flush();
+        hooks.wait = [&line, fd](int ms) {
+            line.Flush();
             WaitDescriptorReadable(fd, ms);
         };
         RunSettings settings;
         settings.log = out.file();
         settings.cancelRequests = cancel;
-        const int status = RunTransfer(options, device, hooks, settings);
+        const int status = RunTransfer(options, line, hooks, settings);
         log = out.Text();
         return status;
     }

@@ -123,12 +123,13 @@ int main(int argc, char** argv) {
     settings.silent = SameFile(STDERR_FILENO, STDIN_FILENO) || SameFile(STDERR_FILENO, STDOUT_FILENO);
     RawTerminal raw(STDIN_FILENO);
     palvex::FdPort device(STDIN_FILENO, STDOUT_FILENO);
+    palvex::GatheringPort line(device);
     LineHooks hooks;
     hooks.gone = [&device] { return device.LineGone(); };
-    hooks.wait = [&device](int ms) {
+    hooks.wait = [&line](int ms) {
         // Nothing to do until the far end answers what was just written.
-        device.Flush();
+        line.Flush();
         palvex::WaitDescriptorReadable(STDIN_FILENO, ms);
     };
-    return RunTransfer(options, device, hooks, settings);
+    return RunTransfer(options, line, hooks, settings);
 }

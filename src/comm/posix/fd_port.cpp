@@ -85,8 +85,6 @@ bool FdPort::Open(const char*) {
 
 void FdPort::Close() {
     if (!open_) return;
-    Drain(true);
-    pending_.clear();
     peeked_.clear();
     fcntl(readFd_, F_SETFL, readFlags_);
     if (writeFd_ != readFd_) fcntl(writeFd_, F_SETFL, writeFlags_);
@@ -161,8 +159,6 @@ bool FdPort::LineGone() {
 
 int FdPort::Read(uint8_t* buffer, int count) {
     if (!open_ || buffer == nullptr || count <= 0) return 0;
-    // Whoever reads now waits for an answer to what it wrote.
-    Drain(false);
     if (!peeked_.empty()) {
         const int n = std::min(count, static_cast<int>(peeked_.size()));
         std::copy(peeked_.begin(), peeked_.begin() + n, buffer);
@@ -187,43 +183,6 @@ int FdPort::Read(uint8_t* buffer, int count) {
 
 int FdPort::Write(const uint8_t* buffer, int count) {
     if (!open_ || buffer == nullptr || count <= 0) return 0;
-    if (!pending_.empty() && Pending() + count > kGatherLimit) Drain(false);
-    if (Pending() + count <= kGatherLimit) {
-        pending_.insert(pending_.end(), buffer, buffer + count);
-        if (Pending() >= kGatherLimit) Drain(false);
-        return count;
-    }
-    // Too much to gather: what waits goes first, in order.
-    if (!Drain(true)) return 0;
-    return WriteNow(buffer, count);
-}
-
-bool FdPort::Drain(bool wait) {
-    if (pending_.empty()) return true;
-    int done = 0;
-    if (wait) {
-        done = WriteNow(pending_.data(), Pending());
-    } else {
-        while (done < Pending()) {
-            const ssize_t n = ::write(writeFd_, pending_.data() + done, static_cast<size_t>(Pending() - done));
-            if (n > 0) {
-                done += static_cast<int>(n);
-                continue;
-            }
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) gone_ = true;
-            break;
-        }
-    }
-    if (gone_) {
-        pending_.clear();  // nobody will read them
-        return false;
-    }
-    pending_.erase(pending_.begin(), pending_.begin() + done);
-    return pending_.empty();
-}
-
-int FdPort::WriteNow(const uint8_t* buffer, int count) {
     using Clock = std::chrono::steady_clock;
     int done = 0;
     auto lastProgress = Clock::now();
@@ -260,13 +219,12 @@ bool FdPort::ClearError(uint32_t& errors, ComStat& status) {
     errors = 0;
     status = ComStat{};
     status.cbInQue = static_cast<uint32_t>(peeked_.size() + static_cast<std::size_t>(BytesWaiting(readFd_)));
-    status.cbOutQue = static_cast<uint32_t>(Pending());
 #ifdef TIOCOUTQ
     // Only a tty keeps a count of what it has not sent yet; a pipe's
     // contents are already the reader's.
     if (writeIsTty_) {
         int unsent = 0;
-        if (ioctl(writeFd_, TIOCOUTQ, &unsent) == 0 && unsent > 0) status.cbOutQue += static_cast<uint32_t>(unsent);
+        if (ioctl(writeFd_, TIOCOUTQ, &unsent) == 0 && unsent > 0) status.cbOutQue = static_cast<uint32_t>(unsent);
     }
 #endif
     return true;
@@ -300,10 +258,7 @@ bool FdPort::Purge(uint32_t flags) {
             }
         }
     }
-    if (flags & kPurgeTxClear) {
-        pending_.clear();
-        if (writeIsTty_) tcflush(writeFd_, TCOFLUSH);
-    }
+    if ((flags & kPurgeTxClear) && writeIsTty_) tcflush(writeFd_, TCOFLUSH);
     return true;
 }
 

@@ -5,11 +5,8 @@
 // calls are accepted and do nothing, since whoever set up the descriptors set
 // up the line. The far end closing its side is reported as a carrier loss.
 //
-// Small writes are gathered, as a serial driver's transmit queue gathers
-// them, and go out when enough are together, before every read, on Flush and
-// on Close. The protocols write a byte at a time; one system call per byte
-// would wake the far end once per byte. What waits here counts in the
-// transmit queue that ClearError reports.
+// Every write goes to the descriptor at once; put a GatheringPort in front
+// so that the protocols' single bytes do not each cost a system call.
 #pragma once
 
 #include <chrono>
@@ -44,10 +41,6 @@ public:
     int WriteDescriptor() const { return writeFd_; }
     // The far end is gone: end of input, a hang-up, or a write nobody reads.
     bool LineGone();
-    // Sends what was gathered, as far as the far end takes it now.
-    bool Flush() override { return Drain(false); }
-    // Bytes gathered and not yet handed to the descriptor.
-    int Pending() const { return static_cast<int>(pending_.size()); }
 
     // The device name is ignored: the line is the descriptors.
     bool Open(const char* deviceName) override;
@@ -69,20 +62,12 @@ public:
     bool SetMask(uint32_t mask) override;
     void Close() override;
 
-    // Writes gathered up to this many bytes; a larger write goes at once.
-    static constexpr int kGatherLimit = 240;
-
 private:
     // Looks for a hang-up at most every few milliseconds unless `now`; the
     // protocols poll the line once per byte.
     void CheckHangUp(bool now);
     // Reads once when the descriptor says "ready" but counts nothing.
     void Probe();
-    // Hands the gathered bytes over; waiting up to the stall limit when
-    // `wait` is set. True when none are left.
-    bool Drain(bool wait);
-    // The write loop: keeps trying up to the stall limit. The count written.
-    int WriteNow(const uint8_t* buffer, int count);
 
     int readFd_;
     int writeFd_;
@@ -95,7 +80,6 @@ private:
     bool writeIsTty_ = false;
     int readFlags_ = 0;
     int writeFlags_ = 0;
-    std::vector<uint8_t> pending_;
     std::vector<uint8_t> peeked_;  // read by Probe, not yet by Read
     Dcb state_{};
     int writeStallLimitMs_ = 30000;
