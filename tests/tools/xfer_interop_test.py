@@ -33,7 +33,7 @@ import threading
 import time
 import tty
 
-SIZES = [0, 1, 127, 128, 129, 1023, 1024, 1025, 1024 * 1024]
+SIZES = [0, 1, 127, 128, 129, 1023, 1024, 1025, 100 * 1024, 1024 * 1024]
 LARGE = 1024 * 1024
 SUB = 0x1A
 # lrzsz's own verdict on a transfer and the time left to the other side once
@@ -400,7 +400,7 @@ def xmodem_cases(rng, sizes, root):
 
 def batch_groups(sizes):
     """Three files a batch, the empty one in the middle of the first."""
-    groups = [[1, 0, 127], [128, 129, 1023], [1024, 1025], [LARGE, 1, 1024]]
+    groups = [[1, 0, 127], [128, 129, 1023], [1024, 100 * 1024, 1025], [LARGE, 1, 1024]]
     allowed = set(sizes) | {1, 1024}
     return [[s for s in g if s in allowed] for g in groups]
 
