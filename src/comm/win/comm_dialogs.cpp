@@ -46,30 +46,11 @@ int ShowCommParameterDialog(HWND owner, const CommParameterArgs& args) {
 }
 
 INT_PTR CALLBACK CommStatusDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* run = DialogRun<StatusRun>(dialog, message, lParam);
-    if (!run) return FALSE;
-    WinDialogView view(dialog, run->helpFile);
-    switch (message) {
-    case WM_INITDIALOG:
-        run->logic.Open(view);
-        return TRUE;
-    case WM_COMMAND: return ForwardClick(run->logic, view, wParam);
-    default: return FALSE;
-    }
+    return PlainDialogProc<StatusRun>(dialog, message, wParam, lParam);
 }
 
 INT_PTR CALLBACK CommParameterDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* run = DialogRun<ParameterRun>(dialog, message, lParam);
-    if (!run) return FALSE;
-    WinDialogView view(dialog, run->helpFile);
-    switch (message) {
-    case WM_INITDIALOG:
-        run->dialog = dialog;
-        run->logic.Open(view);
-        return TRUE;
-    case WM_COMMAND: return ForwardClick(run->logic, view, wParam);
-    default: return FALSE;
-    }
+    return PlainDialogProc<ParameterRun>(dialog, message, wParam, lParam);
 }
 
 }  // namespace palvex

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "platform/win/win_dialog_view.h"
+
 namespace palvex {
 
 // DialogBoxParam's lParam, kept in DWLP_USER from WM_INITDIALOG on; null for
@@ -30,6 +32,26 @@ INT_PTR ForwardEditOrClick(Logic& logic, View& view, WPARAM wParam) {
         return TRUE;
     }
     return ForwardClick(logic, view, wParam);
+}
+
+// The whole procedure of a dialog whose logic only opens and answers clicks
+// (with `Edits`, edit updates too). `Run` holds `logic` and `helpFile`; its
+// `dialog`, where it has one, learns the window for the logic's hooks.
+template <typename Run, bool Edits = false>
+INT_PTR PlainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* run = DialogRun<Run>(dialog, message, lParam);
+    if (!run) return FALSE;
+    WinDialogView view(dialog, run->helpFile);
+    switch (message) {
+    case WM_INITDIALOG:
+        if constexpr (requires { run->dialog = dialog; }) run->dialog = dialog;
+        run->logic.Open(view);
+        return TRUE;
+    case WM_COMMAND:
+        if constexpr (Edits) return ForwardEditOrClick(run->logic, view, wParam);
+        return ForwardClick(run->logic, view, wParam);
+    default: return FALSE;
+    }
 }
 
 }  // namespace palvex

@@ -29,18 +29,7 @@ int ShowDefaultDirDialog(HWND mainWindow, ServiceEntry& service, const ProgramSe
 }
 
 INT_PTR CALLBACK DirDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* run = DialogRun<DefaultDirRun>(dialog, message, lParam);
-    if (!run) return FALSE;
-    WinDialogView view(dialog, run->helpFile);
-    switch (message) {
-    case WM_INITDIALOG:
-        run->logic.Open(view);
-        return TRUE;
-    case WM_COMMAND:
-        return ForwardEditOrClick(run->logic, view, wParam);
-    default:
-        return FALSE;
-    }
+    return PlainDialogProc<DefaultDirRun, true>(dialog, message, wParam, lParam);
 }
 
 }  // namespace palvex

@@ -52,18 +52,6 @@ struct OptionRun {
 };
 
 template <typename Logic>
-INT_PTR OptionProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* run = DialogRun<OptionRun<Logic>>(dialog, message, lParam);
-    if (!run) return FALSE;
-    WinDialogView view(dialog, run->helpFile);
-    switch (message) {
-    case WM_INITDIALOG: run->logic.Open(view); return TRUE;
-    case WM_COMMAND: return ForwardClick(run->logic, view, wParam);
-    default: return FALSE;
-    }
-}
-
-template <typename Logic>
 int RunOption(HWND owner, HINSTANCE instance, const char* name, DLGPROC proc, OptionRun<Logic>& run) {
     return static_cast<int>(DialogBoxParamA(Module(instance), name, owner, proc, reinterpret_cast<LPARAM>(&run)));
 }
@@ -176,29 +164,19 @@ INT_PTR CALLBACK ProtoDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 }
 
 INT_PTR CALLBACK AOptionDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    return OptionProc<AsciiOptionsDialog>(dialog, message, wParam, lParam);
+    return PlainDialogProc<OptionRun<AsciiOptionsDialog>>(dialog, message, wParam, lParam);
 }
 
 INT_PTR CALLBACK ZOptionDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    return OptionProc<ZmodemOptionsDialog>(dialog, message, wParam, lParam);
+    return PlainDialogProc<OptionRun<ZmodemOptionsDialog>>(dialog, message, wParam, lParam);
 }
 
 INT_PTR CALLBACK KOptionDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    return OptionProc<KermitOptionsDialog>(dialog, message, wParam, lParam);
+    return PlainDialogProc<OptionRun<KermitOptionsDialog>>(dialog, message, wParam, lParam);
 }
 
 INT_PTR CALLBACK BatchDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* run = DialogRun<BatchRun>(dialog, message, lParam);
-    if (!run) return FALSE;
-    WinDialogView view(dialog, run->helpFile);
-    switch (message) {
-    case WM_INITDIALOG:
-        run->dialog = dialog;
-        run->logic.Open(view);
-        return TRUE;
-    case WM_COMMAND: return ForwardClick(run->logic, view, wParam);
-    default: return FALSE;
-    }
+    return PlainDialogProc<BatchRun>(dialog, message, wParam, lParam);
 }
 
 }  // namespace palvex
