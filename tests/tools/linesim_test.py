@@ -1,12 +1,11 @@
 #!/usr/bin/env python3
 """Tests of tools/linesim: seeded flips and drops, pacing, the cut, how runs
-end, bad options, and real lrzsz transfers through it."""
+end and bad options. Real transfers through it are the noise campaign's."""
 
 import json
 import os
 import random
 import select
-import shutil
 import subprocess
 import sys
 import tempfile
@@ -190,7 +189,6 @@ class CutAndEnd(LinesimTest):
             # a, b, options, linesim status, a status, b status, timed out
             ("exit 3", "cat >/dev/null", [], 1, 3, 0, False),
             ("true", "exit 0", [], 0, 0, 0, False),
-            ("no-such-command-here", "cat >/dev/null", [], 1, 127, 0, False),
             ("sleep 30", "sleep 30", ["--timeout", "1"], 3, -15, -15, True),
             ("true", "sleep 30", ["--grace", "0.5"], 1, 0, -15, False),
             ("trap '' TERM; exec sleep 30", "true", ["--grace", "0.2"], 1, -9, 0, False),
@@ -211,9 +209,7 @@ class CutAndEnd(LinesimTest):
             (["--a", "true", "--a-pipe", "true", "--b", "true"], 2, "not allowed"),
             (["--a", "true", "--b", "true", "--error-rate", "2"], 2, "between 0 and 1"),
             (["--a", "true", "--b", "true", "--drop-rate", "x"], 2, "not a number"),
-            (["--a", "true", "--b", "true", "--cut-after", "-1"], 2, "negative"),
             (["--a", " ", "--b", "true"], 2, "empty"),
-            (["--a", "true", "--b", "true", "--tally", "1g"], 2, "hex"),
             (["--a-link", regular, "--b", "true"], 1, "not a symlink"),
         ]
         for args, status, text in cases:
@@ -223,35 +219,6 @@ class CutAndEnd(LinesimTest):
                 self.assertEqual(proc.returncode, status, proc.stderr)
                 self.assertIn(text, proc.stderr.decode())
         self.assertEqual(self.read("plain-file"), b"x")
-
-
-@unittest.skipUnless(all(shutil.which(p) for p in ("sz", "rz", "sb", "rb")), "lrzsz missing")
-class LrzszThroughTheLine(LinesimTest):
-    def test_transfers(self):
-        # lrzsz flushes its tty when it exits, which on a pty also throws away
-        # its last bytes if the relay has not read them yet: senders run on
-        # pipes; a receiver on a pty shows that endpoint carrying a protocol.
-        os.mkdir(self.file("in"))
-        cases = [
-            # sender, b's kind, receiver, line options, size
-            ("sz -q data.bin", "--b", "cd in && rz -q -y", ["--error-rate", "1e-4", "--seed", "5"], 150000),
-            ("sb -q data.bin", "--b-pipe", "cd in && rb -q -y", ["--baud", "115200", "--delay", "0.002"], 30000),
-        ]
-        for sender, b_kind, receiver, opts, size in cases:
-            with self.subTest(sender=sender, opts=opts):
-                data = pseudo_random(size, size)
-                self.file("data.bin", data)
-                status, report, err = self.run_linesim(
-                    ["--a-pipe", sender, b_kind, receiver, "--timeout", "100", *opts])
-                self.assertEqual(status, 0, err)
-                self.assertEqual(self.read("in/data.bin"), data)
-                d = report["a_to_b"]
-                if "--error-rate" in opts:
-                    self.assertGreater(d["flipped"], 0)
-                else:
-                    # Never faster than the line.
-                    self.assertLessEqual(d["delivered"] * 10.0 / 115200 / (d["last"] - d["first"]), 1.01)
-                os.unlink(self.file("in/data.bin"))
 
 
 if __name__ == "__main__":
