@@ -57,10 +57,8 @@ TEST(XmodemReceive, DataBlocksTakenOrRefused) {
     } cases[] = {
         {"checksum block", kProtoXmodemChecksum, 1, 0, Frame(kSOH, 1, d, Check::Sum), 1, kAck, 128, 2},
         {"bad sum", kProtoXmodemChecksum, 1, 0, Corrupt(Frame(kSOH, 1, d, Check::Sum), 131), -2, "", 0, 1},
-        {"bad complement", kProtoXmodemChecksum, 1, 0, Corrupt(Frame(kSOH, 1, d, Check::Sum), 2), -13, "", 0, 1},
         {"STX before the first block", kProtoXmodemChecksum, 1, 0, Frame(kSTX, 1, d, Check::Sum).substr(0, 132), -3,
          "", 0, 1},
-        {"CRC frame under checksum", kProtoXmodemChecksum, 1, 0, Frame(kSOH, 1, d), 0, "", 0, 1},
         {"crc block after noise", kProtoXmodemCrc, 1, 0, "\r\nxyz" + Frame(kSOH, 1, d), 1, kAck, 128, 2},
         {"bad crc", kProtoXmodemCrc, 1, 0, Corrupt(Frame(kSOH, 1, d), 132), -2, "", 0, 1},
         {"block skipped", kProtoXmodemCrc, 1, 0, Frame(kSOH, 2, d), -13, "", 0, 1},
@@ -124,9 +122,7 @@ TEST(YmodemReceive, BlockZero) {
         const char* sizeField;
     } cases[] = {
         {"name and size", kProtoYmodemBatch, BlockZero("A.TXT", "1100 0 0"), 1, kAck + "C", "A.TXT", "1100"},
-        {"size, time and mode", kProtoYmodemBatch, BlockZero("b", "42 14723362736 100644"), 1, kAck + "C", "b", "42"},
         {"name only", kProtoYmodemBatch, BlockZero("NOSIZE.DAT"), 1, kAck + "C", "NOSIZE.DAT", "Unknown"},
-        {"garbage size", kProtoYmodemBatch, BlockZero("G.TXT", "abc"), 1, kAck + "C", "G.TXT", "Unknown"},
         {"a path is cut to its name", kProtoYmodemBatch, BlockZero("../../etc/evil", "5"), 1, kAck + "C", "evil", "5"},
         {"name fills the block", kProtoYmodemBatch, Frame(kSOH, 0, std::string(128, 'n')), 1, kAck + "C",
          "", "Unknown"},
@@ -185,11 +181,9 @@ TEST(YmodemReceive, StreamedBlocks) {
         std::string answer;
         std::size_t fileSize;
     } cases[] = {
-        {"one block, no answer", Frame(kSTX, 1, g), 0, "", 1024},
         {"two blocks in one read", Frame(kSTX, 1, g) + Frame(kSOH, 2, "tail"), 0, "", 1152},
         {"block then EOT", Frame(kSTX, 1, g) + kEot, 3, kAck + "G", 1024},
         {"bad header byte", "x", -7, "", 0},
-        {"bad complement", Corrupt(Frame(kSTX, 1, g), 2), -13, "", 0},
         {"repeats are not recognised", Frame(kSTX, 1, g) + Frame(kSTX, 1, g), -13, "", 1024},
         {"good block then a broken one", Frame(kSOH, 1, "a") + Corrupt(Frame(kSOH, 2, "b"), 9), -2, "", 128},
     };

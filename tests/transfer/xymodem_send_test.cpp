@@ -73,8 +73,6 @@ TEST(XmodemSend, TheReceiversStartByteChoosesTheCheckAndPaddingIsZero) {
         {kProtoXmodem1k, kNak, false, 1025, 2, 0x02},      // STX with a one-byte checksum
         {kProtoXmodem1k, "C", true, 1024, 1, 0x02},
         {kProtoXmodemCrc, "C", true, 200, 2, 0x01},         // 72 file bytes and 56 zeros
-        {kProtoXmodemCrc, "C", true, 128, 1, 0x01},
-        {kProtoXmodemChecksum, kNak, false, 1, 1, 0x01},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.protocol) + " " + c.start + " " + std::to_string(c.size));
@@ -123,12 +121,9 @@ TEST(XmodemSend, NakCanAndTheErrorLimit) {
         {"the count starts again after each ACK", {kNak, kNak, kNak, kAck, kNak, kNak, kNak}, 0, "1111 2222 3E", ""},
         {"one NAK past the limit", {kNak, kNak, kNak, kNak}, kXfrMaxErrors, "1111", "\x18\x18"},
         {"a NAK of EOT repeats EOT", {kAck, kAck, kAck, kNak}, 0, "123EE", ""},
-        {"EOT NAKed past the limit", {kAck, kAck, kAck, kNak, kNak, kNak, kNak}, kXfrMaxErrors, "123EEEE",
-         "\x18\x18"},
         {"C answering the first block asks for it again", {"C" + kAck}, 0, "1123E", ""},
         {"C before a later block's ACK is waited past", {kAck, "C" + kAck}, 0, "123E", ""},
         {"CAN ends the send", {kAck, kCan}, kXfrCancelReceived, "12", ""},
-        {"CAN answering EOT", {kAck, kAck, kAck, kCan}, kXfrCancelReceived, "123E", ""},
         {"noise is not an answer", {"x\r\n" + kAck}, 0, "123E", ""},
     };
     for (const Case& c : cases) {
@@ -250,7 +245,6 @@ TEST(YmodemSend, BatchesWithBothProtocols) {
         {"two files, the empty one skipped", ScriptedReceiver::Ymodem, {{"a", 1500}, {"e", 0}, {"b", 10}}, false, {},
          0, "Z12EZ1Ez"},
         {"answers that come late", ScriptedReceiver::Ymodem, {{"a", 1500}, {"b", 10}}, true, {}, 0, "Z12EZ1Ez"},
-        {"only empty files", ScriptedReceiver::Ymodem, {{"e", 0}}, false, {}, 0, "z"},
         {"a missing file", ScriptedReceiver::Ymodem, {{"a", 10}, {"", 0}}, false, {}, kXfrFileOpenError, "Z1E"},
         {"NAK of block 0 and of EOT", ScriptedReceiver::Ymodem, {{"a", 10}}, false, {kNak, "*", "*", kNak}, 0,
          "ZZ1EEz"},
@@ -259,12 +253,9 @@ TEST(YmodemSend, BatchesWithBothProtocols) {
          {kNak, kNak, kNak, kNak, kNak, kNak}, kXfrMaxErrors, "ZZZZZZ"},
         {"CAN after block 0", ScriptedReceiver::Ymodem, {{"a", 10}}, false, {kCan}, kXfrCancelReceived, "Z"},
         {"streamed: two files", ScriptedReceiver::YmodemG, {{"a", 3000}, {"b", 10}}, false, {}, 0, "Z123EZ1Ez"},
-        {"streamed, answers late", ScriptedReceiver::YmodemG, {{"a", 3000}, {"b", 10}}, true, {}, 0, "Z123EZ1Ez"},
         {"streamed: stray bytes do not stop it", ScriptedReceiver::YmodemG, {{"a", 3000}}, false, {"G", "xy", "\x12\x12"},
          0, "Z123Ez"},
         {"streamed: three 0x12 stop it", ScriptedReceiver::YmodemG, {{"a", 3000}}, false, {"G", "\x12\x12\x12"},
-         kXfrCancelReceived, "Z1"},
-        {"streamed: CANs stop it", ScriptedReceiver::YmodemG, {{"a", 3000}}, false, {"G", "\x18\x18"},
          kXfrCancelReceived, "Z1"},
         {"streamed: EOT NAKed", ScriptedReceiver::YmodemG, {{"a", 10}}, false, {"G", "", kNak}, kXfrCrcError, "Z1E"},
     };
@@ -318,7 +309,6 @@ TEST(ZWriteByte, WaitsForAHeldLineAndGivesUp) {
     } cases[] = {
         {"free line", 0, 255, 0, 0, false, 1},
         {"CTS released", ComStat::kCtsHold, 0, 200, 0, false, 1},
-        {"full queue drains", 0, 256, 200, 0, false, 1},
         {"held for 30 s", ComStat::kXoffHold, 0, 0, 0, false, kXfrTimeout},
         {"cancelled while held", ComStat::kXoffHold, 0, 0, 200, false, kXfrUserCancelled},
         {"carrier lost while held", ComStat::kCtsHold, 0, 0, 0, true, kXfrLostConnection},
