@@ -30,7 +30,11 @@ inline std::string Show(const std::string& bytes) { return ::testing::PrintToStr
 class Term {
 public:
     explicit Term(int type, int columns = 80, int rows = 24, bool autoWrap = false, int scrollRange = 1000)
-        : rig(Options(type, columns, rows, autoWrap, scrollRange)) {}
+        : rig([&] {
+              TermOptions o;
+              o.type = type, o.columns = columns, o.rows = rows, o.autoWrap = autoWrap, o.scrollRange = scrollRange;
+              return o;
+          }()) {}
 
     Term& Feed(std::string_view bytes) {
         rig.Receive(std::string(bytes));
@@ -49,7 +53,13 @@ public:
         for (char ch : text) PutChar(rig.screen, static_cast<uint8_t>(ch));
         return At(r, c);
     }
+    // Rows "a", "b", ... "x" (as many as there are rows).
+    Term& Lettered() {
+        for (int r = 0; r < rig.screen.rows; ++r) Put(r, std::string(1, static_cast<char>('a' + r % 26)));
+        return *this;
+    }
 
+    // A negative row reads the history above the screen.
     std::string Row(int row) { return RowText(rig.screen, row); }
     int Length(int row) { return LineAt(rig.screen, row).length; }
     uint8_t AttrOf(int row, int col) { return AttrAt(rig.screen, row)[col]; }
@@ -57,14 +67,6 @@ public:
     int CursorCol() const { return rig.screen.cursorCol; }
     bool Collecting() const { return rig.screen.EscapeActive != 0; }
     std::string Answers() const { return std::string(rig.Answers().begin(), rig.Answers().end()); }
-    // Line `back` above the screen (1: the one just above), as history holds it.
-    std::string HistoryLine(int back) {
-        const TerminalScreen& sc = rig.screen;
-        const ScreenLine& line = *sc.ring[((sc.liveTop - back) % sc.scrollRange + sc.scrollRange) % sc.scrollRange];
-        std::string text(reinterpret_cast<const char*>(line.text), static_cast<std::size_t>(line.length));
-        while (!text.empty() && text.back() == ' ') text.pop_back();
-        return text;
-    }
     // One letter per row: the row's first character, '.' for an empty row.
     std::string Column0(int count = 0) {
         std::string out;
@@ -74,31 +76,10 @@ public:
         }
         return out;
     }
-    // Rows "a", "b", ... "x" (as many as there are rows).
-    Term& Lettered() {
-        for (int r = 0; r < rig.screen.rows; ++r) Put(r, std::string(1, static_cast<char>('a' + r % 26)));
-        return *this;
-    }
-    // Rows "r0", "r1", ... as many as there are rows.
-    Term& Numbered() {
-        for (int r = 0; r < rig.screen.rows; ++r) Put(r, "r" + std::to_string(r));
-        return *this;
-    }
     // Lines pushed off the top of the screen so far.
     int History() const { return (rig.screen.liveTop - rig.screen.oldest + rig.screen.scrollRange) % rig.screen.scrollRange; }
 
     TerminalRig rig;
-
-private:
-    static TermOptions Options(int type, int columns, int rows, bool autoWrap, int scrollRange) {
-        TermOptions o;
-        o.type = type;
-        o.columns = columns;
-        o.rows = rows;
-        o.autoWrap = autoWrap;
-        o.scrollRange = scrollRange;
-        return o;
-    }
 };
 
 }  // namespace palvex::testing

@@ -1,9 +1,12 @@
 // Which collected bytes end a sequence for each emulator family, which keep it
-// open, and what the sequences that end in the entry itself do.
+// open, the 8-bit controls, parameter reading, and what the sequences that end
+// in the entry itself do.
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "comm/memory_port.h"
+#include "terminal/dec_common.h"
 #include "terminal/dec_term_rig.h"
 
 namespace palvex {
@@ -43,18 +46,15 @@ TEST(SequenceEntry, ContextDecidesForDigitsAndIntermediates) {
     // -1: the row says nothing for that family.
     const struct { std::string bytes; int open100, open220; } cases[] = {
         // Line sizes ESC # 3..6 are dropped; elsewhere 3..6 are parameters.
-        {"\x1b#3", 0, 0}, {"\x1b#6", 0, 0}, {"\x1b#15", 0, -1}, {"\x1b[3", 1, 1}, {"\x1b[16", 1, 1},
+        {"\x1b#3", 0, 0}, {"\x1b#6", 0, 0}, {"\x1b#15", 0, -1}, {"\x1b[3", 1, 1},
         {"\x1b#8", 1, -1}, {"\x1b#0", -1, 1},  // no alignment test: 8 ends only ESC 8
         // "0": only as the third byte after ( ) * + - . /
-        {"\x1b(0", 0, 0}, {"\x1b)0", 0, 0}, {"\x1b*0", 0, 0}, {"\x1b+0", 0, 0}, {"\x1b-0", 0, 0},
-        {"\x1b.0", 0, 0}, {"\x1b/0", 0, 0}, {"\x1b(", 1, 1}, {"\x1b(1", -1, 1}, {"\x1b[0", 1, 1},
-        {"\x1b[10", 1, -1}, {"\x1b[00", 1, -1}, {"\x1b" "0", 1, -1},
-        {"\x1b" "7", 0, 0}, {"\x1b" "8", 0, 0}, {"\x1b[7", 1, 1}, {"\x1b[?8", 1, 1},
-        {"\x1bH", 0, 0}, {"\x1b[H", 0, 0}, {"\x1b[1v", 1, -1},
+        {"\x1b(0", 0, 0}, {"\x1b/0", 0, 0}, {"\x1b(", 1, 1}, {"\x1b(1", -1, 1}, {"\x1b[0", 1, 1},
+        {"\x1b[00", 1, -1}, {"\x1b" "0", 1, -1}, {"\x1b" "7", 0, 0}, {"\x1b[7", 1, 1}, {"\x1b[?8", 1, 1},
+        {"\x1b[1v", 1, -1},
         // Finals only the VT220 family knows.
-        {"\x1b[1~", 1, 0}, {"\x1b F", 1, -1}, {"\x1b[1q", 1, 0}, {"\x1b[1X", 1, 0},
-        {"\x1bN", -1, 1}, {"\x1bO", -1, 1}, {"\x1b]", -1, 1}, {"\x1bP", -1, 1}, {"\x1b[!p", -1, 0},
-        {"\x1b[12;3", 1, 1}, {"\x1b[?", 1, 1}, {"\x1b[ ", -1, 1}, {"\x1b[\"", -1, 1},
+        {"\x1b[1~", 1, 0}, {"\x1b F", 1, -1}, {"\x1b[1q", 1, 0}, {"\x1bN", -1, 1}, {"\x1b]", -1, 1},
+        {"\x1b[!p", -1, 0}, {"\x1b[12;3", 1, 1}, {"\x1b[ ", -1, 1}, {"\x1b[\"", -1, 1},
     };
     for (const auto& c : cases) {
         for (int type : {kTypeVt100, kTypeVt220}) {
@@ -75,16 +75,13 @@ TEST(SequenceEntry, EscRestartsTheCollectorAndCrOrCanAbandonIt) {
         const char* row10;
     } cases[] = {
         {kTypeVt100, "\x1b[12\x1b[A", 9, 10, ""},  // the restarted sequence moves one row, not 12
-        {kTypeVt100, "\x1b[12\x1b" "7\x1b[3A\x1b" "8", 10, 10, ""},
         {kTypeVt100, "\x1b[3\rX", 10, 1, "X"},     // CR ends it and returns; X is text
-        {kTypeVt100, "\x1b[3\x18X", 10, 11, "          X"},  // CAN drops it; X is text
-        {kTypeVt100, "\x1b[2;5\x18H", 10, 11, "          H"}, {kTypeVt220, "\x1b[3;\x1b[5;7H", 4, 6, ""},
+        {kTypeVt100, "\x1b[2;5\x18H", 10, 11, "          H"},  // CAN drops it; H is text
+        {kTypeVt220, "\x1b[3;\x1b[5;7H", 4, 6, ""},
         {kTypeVt220, "\x1b[5dtext more", 10, 13, "          ore"},  // d is no final: text is swallowed up to "m"
         {kTypeVt52, "\x1b" "bhello", 10, 10, ""},  // an unknown letter swallows text
-        {kTypeVt52, "\x1b" "bhello\x1b" "Ax", 9, 11, ""},
         {kTypeVt52, "\x1b" "bxyzAok", 9, 12, ""},  // any completion byte acts, wherever it stands
         {kTypeVt52, "\x1b" "bxyz<ok", 10, 12, "          ok"}, {kTypeVt52, "\x1b" "bxyz\rok", 10, 2, "ok"},
-        {kTypeVt52, "\x1b" "bxyz\x18ok", 10, 12, "          ok"},
         {kTypeVt52, "\x1b[31mA", 9, 10, ""},       // no renditions: "[31m" is collected until A
     };
     for (const auto& c : cases) {
@@ -102,16 +99,13 @@ TEST(SequenceEntry, EscRestartsTheCollectorAndCrOrCanAbandonIt) {
 
 TEST(SequenceEntry, DesignationsKeypadAndIgnoredFinals) {
     const struct { int type; std::string bytes; const char* row0; int g0, g1, keypadApp, numLockOns; } cases[] = {
-        {kTypeVt100, "\x1b(0qx", "-|", 1, 0, 0, 0},
         {kTypeVt100, "\x1b)0q\x0eq\x0fq", "q-q", 0, 1, 0, 0},  // G1 is shown after SO
         {kTypeVt100, "\x1b(0q\x1b(Bq", "-q", 0, 0, 0, 0},
         {kTypeVt100Color, "\x1b(0q\x1b)0\x0eq", "qq", 0, 0, 0, 0},  // no line drawing in colour
-        {kTypeVt100, "\x1b*0q", "q", 0, 0, 0, 0}, {kTypeVt220, "\x1b(0\x1b)0\x1b(B", "", 0, 1, 0, 0},
-        {kTypeVt220, "\x1b(0\x1b)0\x1b)B", "", 1, 0, 0, 0}, {kTypeVt220, "\x1b/0", "", 0, 0, 0, 0},
+        {kTypeVt100, "\x1b*0q", "q", 0, 0, 0, 0}, {kTypeVt220, "\x1b(0\x1b)0\x1b)B", "", 1, 0, 0, 0},
         {kTypeVt102, "\x1b)0q\x0eqx\x0fq", "q-|q", 0, 1, 0, 0}, {kTypeVt100, "\x1b=", "", 0, 0, 1, 1},
-        {kTypeVt100, "\x1b=\x1b>", "", 0, 0, 0, 1},  // ESC > leaves Num Lock alone
-        {kTypeVt220, "\x1b=", "", 0, 0, 1, 1}, {kTypeVt220, "\x1b=\x1b>", "", 0, 0, 0, 1},
-        {kTypeVt52, "\x1b=", "", 0, 0, 1, 1}, {kTypeVt52, "\x1b=\x1b>", "", 0, 0, 0, 1},
+        {kTypeVt220, "\x1b=\x1b>", "", 0, 0, 0, 1},  // ESC > leaves Num Lock alone
+        {kTypeVt52, "\x1b=", "", 0, 0, 1, 1},
         {kTypeVt100, "AB\x1b[1;1H\x1b[2@\x1bg\x1b<\x1b\\", "AB", 0, 0, 0, 0},
         {kTypeVt220, "ab\x1bH\x1b#6cd", "abcd", 0, 0, 0, 0},  // tab set and line size do nothing
     };
@@ -121,12 +115,13 @@ TEST(SequenceEntry, DesignationsKeypadAndIgnoredFinals) {
             CountingKeyboard keyboard;
             if (hooked) t.rig.session.keyboard = &keyboard;
             t.Feed(c.bytes);
-            EXPECT_EQ(t.Row(0), c.row0) << c.type << " " << Show(c.bytes);
-            EXPECT_EQ(t.rig.screen.graphics[0], c.g0) << c.type << " " << Show(c.bytes);
-            EXPECT_EQ(t.rig.screen.graphics[1], c.g1) << c.type << " " << Show(c.bytes);
-            EXPECT_EQ(t.rig.modes.keypadApp, c.keypadApp) << c.type << " " << Show(c.bytes);
+            const std::string what = std::to_string(c.type) + " " + Show(c.bytes);
+            EXPECT_EQ(t.Row(0), c.row0) << what;
+            EXPECT_EQ(t.rig.screen.graphics[0], c.g0) << what;
+            EXPECT_EQ(t.rig.screen.graphics[1], c.g1) << what;
+            EXPECT_EQ(t.rig.modes.keypadApp, c.keypadApp) << what;
             if (hooked) {
-                EXPECT_EQ(keyboard.numLockOn, c.numLockOns) << c.type << " " << Show(c.bytes);
+                EXPECT_EQ(keyboard.numLockOn, c.numLockOns) << what;
             }
             EXPECT_FALSE(t.Collecting());
         }
@@ -135,34 +130,29 @@ TEST(SequenceEntry, DesignationsKeypadAndIgnoredFinals) {
 
 // ESC 7 / ESC 8 and ESC [ s / ESC [ u are separate cursors on every DEC type.
 TEST(SequenceEntry, SaveAndRestoreCursorPairsAreSeparate) {
-    const struct { std::string bytes; int row, col; } cases[] = {
-        {"\x1b[4;6H\x1b" "7\x1b[20;30H\x1b" "8", 3, 5}, {"\x1b[4;6H\x1b" "7\x1b[9;9H\x1b[s\x1b[20;30H\x1b" "8", 3, 5},
-        {"\x1b[4;6H\x1b[s\x1b[9;9H\x1b" "7\x1b[20;30H\x1b[u", 3, 5},
-        {"\x1b[4;6H\x1b[s\x1b[20;30H\x1b[u\x1b[1;1H\x1b[u", 3, 5},  // a second restore goes back there too
+    const std::string cases[] = {
+        "\x1b[4;6H\x1b" "7\x1b[9;9H\x1b[s\x1b[20;30H\x1b" "8",
+        "\x1b[4;6H\x1b[s\x1b[20;30H\x1b[u\x1b[1;1H\x1b[u",  // a second restore goes back there too
     };
     for (int type : {kTypeVt100, kTypeVt220}) {
-        for (const auto& c : cases) {
+        for (const auto& bytes : cases) {
             Term t(type);
-            t.Feed(c.bytes);
-            EXPECT_EQ(t.CursorRow(), c.row) << type << " " << Show(c.bytes);
-            EXPECT_EQ(t.CursorCol(), c.col) << type << " " << Show(c.bytes);
+            t.Feed(bytes);
+            EXPECT_EQ(t.CursorRow() * 100 + t.CursorCol(), 305) << type << " " << Show(bytes);
         }
     }
-    Term t(kTypeVt220);
-    t.Feed("\x1b[5;9H\x1b" "7\x1b[20;70H\x1b" "8X");
-    EXPECT_EQ(t.Row(4), "        X");
 }
 
 // Control strings: swallowed until ESC \ or ST, never shown.
 TEST(SequenceEntry, DeviceControlStringsEndAtTheTerminator) {
     const struct { int type; std::string bytes; const char* shown; } cases[] = {
         {kTypeVt220, "a\x1bP1;1|17/616263\x1b\\b", "ab"}, {kTypeVt320, "a\x1bPxyz\x9c" "b", "ab"},
-        {kTypeVt220, "a\x90" "xyz\x1b\\b", "ab"}, {kTypeVt102, "a\x1bPxyz\x1b\\b", "ab"},
+        {kTypeVt102, "a\x1bPxyz\x1b\\b", "ab"},
         {kTypeVt220, "a\x1bPx\x1by\x1b\\b", "ab"},  // a lone ESC inside does not end it
         {kTypeVt220, "a\x1bPxy\rb", "b"},           // CR abandons it, as any sequence
         {kTypeVt220, "\x1bP" + std::string(253, 'k') + "shown", "shown"},  // a full collector ends it
         {kTypeScoAnsi, "\x1bPabc\x1b\\xy", "xy"},   // no string mode: open up to a completion byte
-        {kTypeVt220, "\x1bPq#0;2;0;0;0\x1b\\\x1b[1;4HZ", "   Z"},
+        {kTypeVt220, "\x90" "xyz\x9b" "1;4HZ", "   Z"},  // CSI inside the string starts a sequence
     };
     for (const auto& c : cases) {
         Term t(c.type);
@@ -173,6 +163,95 @@ TEST(SequenceEntry, DeviceControlStringsEndAtTheTerminator) {
             EXPECT_EQ(t.rig.screen.StringMode, 0) << Show(c.bytes);
         }
     }
+}
+
+// The 8-bit controls of VT220/VT320, which VT102 and SCO-ANSI show as characters.
+TEST(SequenceEntry, EightBitControlsActAsTheirSevenBitPairs) {
+    const char* const kSame = "abcdefghijklmnopqrstuvwx";
+    struct Case {
+        int type;
+        std::string bytes;  // sent with the cursor at row 5, column 7 on a lettered screen
+        int row, col;
+        const char* rows;
+        bool open;
+    } cases[] = {
+        {kTypeVt220, "\x1b[24;8H\x84", 23, 7, "bcdefghijklmnopqrstuvwx.", false},  // IND
+        {kTypeVt320, "\x85", 6, 0, kSame, false},                                   // NEL
+        {kTypeVt220, "\x88", 5, 7, kSame, false},                                   // HTS: nothing
+        {kTypeVt220, "\x1b[H\x8d", 0, 0, ".abcdefghijklmnopqrstuvw", false},        // RI
+        {kTypeVt220, "\x8ex", 5, 7, kSame, true},                                   // SS2 keeps collecting
+        {kTypeVt220, "\x8f" "A", 4, 7, kSame, false},                               // SS3 A is ESC O A
+        {kTypeVt220, "\x1b[2\x9b" "3A", 2, 7, kSame, false},                        // CSI restarts
+        {kTypeVt220, "\x1b[3\x86" "A", 5, 8, kSame, false},                         // others end it, A shown
+        {kTypeVt220, "\x80\x83", 5, 9, kSame, false},                               // below 0x84: characters
+        {kTypeVt102, "\x9b" "2J", 5, 10, kSame, false},                             // VT102: characters
+        {kTypeScoAnsi, "\x9b" "2J\x84", 5, 11, kSame, false},
+    };
+    for (const Case& c : cases) {
+        Term t(c.type);
+        t.Lettered().At(5, 7).Feed(c.bytes);
+        const std::string what = std::to_string(c.type) + " " + Show(c.bytes);
+        EXPECT_EQ(t.CursorRow() * 100 + t.CursorCol(), c.row * 100 + c.col) << what;
+        EXPECT_EQ(t.Column0(), c.rows) << what;
+        EXPECT_EQ(t.Collecting(), c.open) << what;
+        EXPECT_EQ(t.History(), c.rows[0] == 'b' ? 1 : 0) << what;
+    }
+    // Characters where the type has no C1 controls, stored as they came.
+    Term t(kTypeVt102);
+    t.Feed("\x9b" "2J");
+    EXPECT_EQ(t.Row(0), "\x9b" "2J");
+}
+
+dec::EscText Text(const std::string& s) { return {reinterpret_cast<const uint8_t*>(s.data()), static_cast<int>(s.size())}; }
+
+TEST(DecParams, ReadLikeTheRuntimeDecimalConversion) {
+    struct Case { std::string text; int pos; int value; } cases[] = {
+        {"[12;34", 4, 34}, {"[", 1, 0},   {"[?25", 1, 0}, {"[ 7", 1, 7}, {"[-7", 1, -7}, {"[--7", 1, 0},
+        {"[7x9", 1, 7},    {"[;5", 1, 0}, {"[5", 9, 0},   {"[5", -3, 0},
+        {"[99999999999999999999", 1, dec::kParamCeiling}, {"[-99999999999999999999", 1, -dec::kParamCeiling},
+    };
+    for (const Case& c : cases) EXPECT_EQ(dec::NumberAt(Text(c.text), c.pos), c.value) << c.text << " @" << c.pos;
+    // The text ends where the final was: with "2" as the final, "[12" reads 1.
+    const std::string withFinal = "[12H";
+    EXPECT_EQ(dec::NumberAt(dec::TextOf(reinterpret_cast<const uint8_t*>(withFinal.data()), 3), 1), 1);
+    EXPECT_EQ(dec::NumberAfter(Text("[3;4;5"), 1, ';'), 4);
+    EXPECT_EQ(dec::NumberAfter(Text("[3"), 1, ';'), 0);
+    EXPECT_EQ(dec::CountParam(Text("")), 1);
+    EXPECT_EQ(dec::CountParam(Text("[0")), 0);
+}
+
+TEST(DecAnswers, SevenAndEightBitForms) {
+    struct Case { const char* text; bool eightBit; std::string sent; } cases[] = {
+        {"\x1b[0n", false, "\x1b[0n"}, {"\x1b[0n", true, "\x9b" "0n"},
+        {"\x1b/Z", true, "\x1b/Z"},  // only a leading ESC [ has an 8-bit form
+    };
+    for (const Case& c : cases) {
+        Term t(kTypeVt220);
+        MemoryPort line(nullptr, 0);
+        line.Open("COM1:");
+        t.rig.port.handle = &line;
+        dec::SendAnswer(t.rig.session, c.text, c.eightBit);
+        t.rig.port.handle = nullptr;
+        EXPECT_EQ(std::string(line.written.begin(), line.written.end()), c.sent) << Show(c.text);
+    }
+}
+
+TEST(DecCaret, MovesWithoutShowingDuringABurst) {
+    RecordingDisplay display;
+    TermOptions o;
+    o.type = kTypeVt220;
+    TerminalRig rig(o, &display);
+    rig.screen.cursorRow = 3;
+    rig.screen.cursorCol = 5;
+    display.HideCaret();
+    dec::MoveCaret(rig.screen);
+    EXPECT_FALSE(display.caretShown);
+    EXPECT_EQ(display.caretX, 5 * rig.screen.cellWidth);
+    EXPECT_EQ(display.caretY, kTextTop + 3 * rig.screen.cellHeight);
+    // A cursor in columns scrolled off to the left leaves the caret where it was.
+    rig.screen.hOffset = 10;
+    dec::MoveCaret(rig.screen);
+    EXPECT_EQ(display.caretX, 5 * rig.screen.cellWidth);
 }
 
 }  // namespace
