@@ -18,6 +18,8 @@
 namespace palvex {
 namespace {
 
+using Log = std::vector<std::string>;
+
 class TermPrefsTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -25,60 +27,55 @@ protected:
         service_.TerminalType = kTypeVt100;
         service_.FlowControl = 1;
         service_.DefaultColours = 1;
-        service_.BackgroundColour = MakeColour(0, 0, 128);
         service_.TextColour = MakeColour(255, 255, 0);
-        screen_ = std::make_unique<TerminalScreen>();
         settings_.ScrollLines = 1000;
     }
 
     void Open() {
         TermPrefsDialog::Hooks h;
         h.connected = [this] { return connected_; };
-        h.applyFlowControl = [this](int flow) { Log("flow " + std::to_string(flow)); };
-        h.resetTerminal = [this](int type) { Log("reset " + std::to_string(type)); };
-        h.refitHorizontal = [this] { Log("refit " + std::to_string(screen_->columns)); };
-        h.setRows = [this](int rows) { Log("rows " + std::to_string(rows)); };
-        h.applyColours = [this] { Log("colours"); };
-        h.enableColourMenu = [this](bool on) { Log(on ? "menu on" : "menu off"); };
-        h.repaint = [this] { Log("repaint"); };
-        h.loadKeymap = [this](int type) { Log("keymap " + std::to_string(type)); };
-        h.openKeymapEditor = [this](int type) { Log("editor " + std::to_string(type)); };
+        h.applyFlowControl = [this](int flow) { log_.push_back("flow " + std::to_string(flow)); };
+        h.resetTerminal = [this](int type) { log_.push_back("reset " + std::to_string(type)); };
+        h.refitHorizontal = [this] { log_.push_back("refit " + std::to_string(screen_->columns)); };
+        h.setRows = [this](int rows) { log_.push_back("rows " + std::to_string(rows)); };
+        h.applyColours = [this] { log_.push_back("colours"); };
+        h.enableColourMenu = [this](bool on) { log_.push_back(on ? "menu on" : "menu off"); };
+        h.repaint = [this] { log_.push_back("repaint"); };
+        h.loadKeymap = [this](int type) { log_.push_back("keymap " + std::to_string(type)); };
+        h.openKeymapEditor = [this](int type) { log_.push_back("editor " + std::to_string(type)); };
         // The colour and font dialogs store straight into the record, as the real ones do.
-        h.openColourDialog = [this] { Log("colour dialog"); service_.TextColour = MakeColour(1, 2, 3); };
+        h.openColourDialog = [this] { service_.TextColour = MakeColour(1, 2, 3); };
         h.chooseFont = [this](LogFont& f) {
-            Log("font dialog");
+            log_.push_back("font dialog");
             return std::strcpy(f.lfFaceName, "Courier New") != nullptr;
         };
-        h.setupFont = [this] { Log("setup font"); };
+        h.setupFont = [this] { log_.push_back("setup font"); };
         dialog_ = std::make_unique<TermPrefsDialog>(service_, *screen_, modes_, profile_, settings_, ui_, h);
         view_ = RecordingDialogView();
         dialog_->Open(view_);
         log_.clear();
     }
-    void Log(const std::string& s) { log_.push_back(s); }
     void Type(int control, const std::string& text) {
         view_.SetText(control, text);
         if (control == dlg::kTermScrollRange) dialog_->ScrollRangeEdited(view_);
     }
-    void Ok() {
+    std::vector<int> Ok() {
         view_.messages.clear();
         dialog_->Command(view_, dlg::kOk);
-    }
-    std::vector<int> Shown() const {
         std::vector<int> ids;
         for (const auto& m : view_.messages) ids.push_back(m.stringId);
         return ids;
     }
 
     ServiceEntry service_;
-    std::unique_ptr<TerminalScreen> screen_;
+    std::unique_ptr<TerminalScreen> screen_ = std::make_unique<TerminalScreen>();
     TerminalModes modes_;
     MemoryProfileStore profile_;
     ProgramSettings settings_;
     RecordingUi ui_;
     RecordingDialogView view_;
     std::unique_ptr<TermPrefsDialog> dialog_;
-    std::vector<std::string> log_;
+    Log log_;
     bool connected_ = true;
 };
 
@@ -95,31 +92,25 @@ TEST_F(TermPrefsTest, OpeningShowsTheServiceAndTheHeightFallsBackToTheCurrentRow
     Open();
     EXPECT_EQ("30", view_.texts[dlg::kTermHeight]);
     EXPECT_EQ("1500", view_.texts[dlg::kTermScrollRange]);
-    const int checks[] = {dlg::kTermWidth132, dlg::kTermWidth80, dlg::kTermLocalEcho, dlg::kTermBsDel,
-                          dlg::kTermAutowrap, dlg::kTermResizeBase + 2, dlg::kTermResizeBase};
     std::string ticked;
-    for (int id : checks) ticked += view_.checks[id] ? 'x' : '-';
+    for (int id : {dlg::kTermWidth132, dlg::kTermWidth80, dlg::kTermLocalEcho, dlg::kTermBsDel, dlg::kTermAutowrap,
+                   dlg::kTermResizeBase + 2, dlg::kTermResizeBase})
+        ticked += view_.checks[id] ? 'x' : '-';
     EXPECT_EQ("x-xx-x-", ticked);
     EXPECT_EQ(kTypeWyse50, dialog_->WorkingType());
     EXPECT_EQ(2, dialog_->WorkingFlow());
-
-    service_.TerminalHeight = 40;
-    Open();
-    EXPECT_EQ("40", view_.texts[dlg::kTermHeight]);
 }
 
 TEST_F(TermPrefsTest, KeypadApplicationOnlyForWyseAndScoAndColourButtonNotForColourTypes) {
     Open();
     for (int type = 1; type <= 9; ++type) {
         dialog_->TypeSelected(view_, type);
-        const bool keypad = type == kTypeWyse50 || type == kTypeScoAnsi;
-        const bool colour = type != kTypeVt100Color && type != kTypeScoAnsi;
-        EXPECT_EQ(keypad, view_.enabled[dlg::kTermKeypadApp]) << type;
-        EXPECT_EQ(colour, view_.enabled[dlg::kTermColor]) << type;
+        EXPECT_EQ(type == kTypeWyse50 || type == kTypeScoAnsi, view_.enabled[dlg::kTermKeypadApp]) << type;
+        EXPECT_EQ(type != kTypeVt100Color && type != kTypeScoAnsi, view_.enabled[dlg::kTermColor]) << type;
     }
     // Only those two types commit the box, and only a connection takes it at once.
     const struct { int type; bool connected; int16_t stored; int live; } cases[] = {
-        {kTypeWyse50, true, 1, 1}, {kTypeScoAnsi, false, 1, 0}, {kTypeVt220, true, 0, 0}, {kTypeTty, true, 0, 0}};
+        {kTypeWyse50, true, 1, 1}, {kTypeScoAnsi, false, 1, 0}, {kTypeVt220, true, 0, 0}};
     for (const auto& c : cases) {
         service_.KeypadApplication = 0;
         modes_.keypadApp = 0;
@@ -134,95 +125,54 @@ TEST_F(TermPrefsTest, KeypadApplicationOnlyForWyseAndScoAndColourButtonNotForCol
     }
 }
 
-TEST_F(TermPrefsTest, HeightOutside24To99IsRefusedAndKeepsTheDialogOpen) {
-    const struct {
-        const char* typed;
-        bool accepted;
-    } cases[] = {{"100", false}, {"99", true}, {"23", false}, {"24", true}, {"", false}, {"4O", false}};
+TEST_F(TermPrefsTest, HeightOutside24To99IsRefusedAndOnlyAConnectionTakesItAtOnce) {
+    const struct { const char* typed; bool connected, accepted; } cases[] = {
+        {"100", true, false}, {"99", true, true}, {"23", true, false}, {"24", false, true}, {"4O", true, false}};
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
         service_.TerminalHeight = 0;
-        screen_->rows = 24;
+        screen_->rows = 30;
+        connected_ = c.connected;
         Open();
         Type(dlg::kTermHeight, c.typed);
-        Ok();
-        SCOPED_TRACE(c.typed);
+        const std::vector<int> shown = Ok();
         EXPECT_EQ(c.accepted, view_.closed);
-        if (c.accepted) {
-            EXPECT_TRUE(Shown().empty());
-            EXPECT_EQ(1, view_.result);
-        } else {
-            EXPECT_EQ(std::vector<int>{str::kStrTermPageSize}, Shown());
-            EXPECT_EQ(0, service_.TerminalHeight);
-        }
+        EXPECT_EQ(c.accepted ? std::vector<int>{} : std::vector<int>{str::kStrTermPageSize}, shown);
+        EXPECT_EQ(c.accepted ? std::atoi(c.typed) : 0, service_.TerminalHeight);
+        const bool resized = std::find(log_.begin(), log_.end(), std::string("rows ") + c.typed) != log_.end();
+        EXPECT_EQ(c.accepted && c.connected, resized);
     }
-    // A changed height goes to the record, and to the page only while connected.
-    Open();
-    Type(dlg::kTermHeight, "99");
-    Ok();
-    EXPECT_EQ(99, service_.TerminalHeight);
-    EXPECT_NE(log_.end(), std::find(log_.begin(), log_.end(), "rows 99"));
-    connected_ = false;
-    Open();
-    Type(dlg::kTermHeight, "50");
-    Ok();
-    EXPECT_EQ(50, service_.TerminalHeight);
-    EXPECT_EQ(log_.end(), std::find(log_.begin(), log_.end(), "rows 50"));
 }
 
-TEST_F(TermPrefsTest, ScrollRangeMustLieBetweenTheRowsAnd3000AndAChangeWaitsForTheRestart) {
-    const struct {
-        const char* typed;
-        int rows;
-        std::vector<int> shown;
-        bool closed;
-        const char* written;
-    } cases[] = {
-        {"20", 24, {str::kStrScrollRangeInvalid}, false, nullptr},
-        {"3000", 24, {str::kStrScrollRangeOnRestart}, true, "scroll=3000"},
-        {"3001", 24, {str::kStrScrollRangeInvalid}, false, nullptr},
-        {"24", 24, {str::kStrScrollRangeOnRestart}, true, "scroll=24"},
-        {"30", 40, {str::kStrScrollRangeInvalid}, false, nullptr},
-        {"1000", 24, {}, true, nullptr},  // unchanged: nothing said, nothing written
-        {"x", 24, {str::kStrScrollRangeInvalid}, false, nullptr},
+TEST_F(TermPrefsTest, AScrollRangeChangeIsSavedForTheRestartAndTouchesNothingElse) {
+    const struct { const char* typed; std::vector<int> shown; const char* written; } cases[] = {
+        {"20", {str::kStrScrollRangeInvalid}, nullptr},
+        {"3000", {str::kStrScrollRangeOnRestart}, "scroll=3000"},
+        {"1000", {}, nullptr},  // unchanged: nothing said, nothing written
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
         profile_ = MemoryProfileStore();
         settings_.ScrollLines = 1000;
-        screen_->rows = c.rows;
+        screen_->rows = 24;
         screen_->scrollRange = 1000;
-        service_.TerminalHeight = static_cast<int16_t>(c.rows);
+        service_.TerminalHeight = 24;
         Open();
+        const ServiceEntry before = service_;
         Type(dlg::kTermScrollRange, c.typed);
-        Ok();
-        EXPECT_EQ(c.shown, Shown());
-        EXPECT_EQ(c.closed, view_.closed);
-        EXPECT_EQ(c.written ? std::vector<std::string>{c.written} : std::vector<std::string>{}, profile_.writes);
-        // The running ring is never resized here.
-        EXPECT_EQ(1000, screen_->scrollRange);
+        EXPECT_EQ(c.shown, Ok());
+        EXPECT_EQ(c.written != nullptr || c.shown.empty(), view_.closed);
+        EXPECT_EQ(c.written ? Log{c.written} : Log{}, profile_.writes);
+        EXPECT_EQ(1000, screen_->scrollRange) << "the running ring is never resized here";
+        EXPECT_EQ(0, std::memcmp(&before, &service_, sizeof before));
+        for (const auto& entry : log_) EXPECT_NE(0u, entry.rfind("rows", 0)) << entry;
+        EXPECT_EQ(c.written ? 3000 : 1000, settings_.ScrollLines) << "the value the next opening shows";
     }
-}
-
-TEST_F(TermPrefsTest, OnlyAScrollRangeChangeLeavesTheTerminalAsItWas) {
-    service_.TerminalHeight = 24;
-    Open();
-    const ServiceEntry before = service_;
-    Type(dlg::kTermScrollRange, "2000");
-    Ok();
-    EXPECT_TRUE(view_.closed);
-    EXPECT_EQ(0, std::memcmp(&before, &service_, sizeof before));
-    EXPECT_EQ(1000, screen_->scrollRange);
-    EXPECT_EQ(2000, settings_.ScrollLines) << "the value the next opening shows";
-    for (const auto& entry : log_) EXPECT_NE(0u, entry.rfind("rows", 0)) << entry;
 }
 
 TEST_F(TermPrefsTest, ANonNumberInTheScrollRangeBeeps) {
     Open();
-    const struct {
-        const char* typed;
-        int beeps;
-        int range;
-    } cases[] = {{"25", 0, 25}, {"25a", 1, 0}, {"", 0, 0}, {"-", 1, 0}, {"2500", 0, 2500}};
+    const struct { const char* typed; int beeps, range; } cases[] = {{"25", 0, 25}, {"25a", 1, 0}, {"", 0, 0}};
     for (const auto& c : cases) {
         ui_.beeps.clear();
         Type(dlg::kTermScrollRange, c.typed);
@@ -244,32 +194,29 @@ TEST_F(TermPrefsTest, OkRunsItsStepsInOrderSoARefusedHeightFollowsAWrittenRange)
     view_.SetChecked(dlg::kTermResizeBase + 1, true);
     Type(dlg::kTermScrollRange, "500");
     Type(dlg::kTermHeight, "100");
-    Ok();
+    EXPECT_EQ((std::vector<int>{str::kStrScrollRangeOnRestart, str::kStrTermPageSize}), Ok());
     EXPECT_FALSE(view_.closed);
-    EXPECT_EQ((std::vector<int>{str::kStrScrollRangeOnRestart, str::kStrTermPageSize}), Shown());
-    EXPECT_EQ(std::vector<std::string>{"scroll=500"}, profile_.writes);
+    EXPECT_EQ(Log{"scroll=500"}, profile_.writes);
     // Steps 1 to 5 are done, 6 to 9 are not.
-    EXPECT_EQ((std::vector<std::string>{"refit 132", "reset 6", "flow 3", "colours", "menu on", "repaint"}), log_);
+    EXPECT_EQ((Log{"refit 132", "reset 6", "flow 3", "colours", "menu on", "repaint"}), log_);
     EXPECT_EQ(132, screen_->columns);
     EXPECT_EQ(1, screen_->autoWrap);
     EXPECT_EQ(kTypeVt220, service_.TerminalType);
     EXPECT_EQ(3, service_.FlowControl);
-    EXPECT_EQ(1, service_.TerminalWidth);
     EXPECT_EQ(1, service_.BackspaceDelete);
     EXPECT_EQ(24, service_.TerminalHeight);
     EXPECT_EQ(0, service_.ResizeMode);
 
-    // Put right, OK again: the range is already saved and not announced twice.
+    // Put right, OK again: the range is already saved and not announced twice,
+    // and the type and flow are already in force, so neither is applied again.
     log_.clear();
     Type(dlg::kTermHeight, "30");
-    Ok();
+    EXPECT_TRUE(Ok().empty());
     EXPECT_TRUE(view_.closed);
-    EXPECT_TRUE(Shown().empty());
-    EXPECT_EQ(std::vector<std::string>{"scroll=500"}, profile_.writes);
+    EXPECT_EQ(Log{"scroll=500"}, profile_.writes);
     EXPECT_EQ(30, service_.TerminalHeight);
     EXPECT_EQ(1, service_.ResizeMode);
-    // The type and flow are already in force, so neither is applied again.
-    EXPECT_EQ((std::vector<std::string>{"refit 132", "colours", "menu on", "repaint", "rows 30", "keymap 6"}), log_);
+    EXPECT_EQ((Log{"refit 132", "colours", "menu on", "repaint", "rows 30", "keymap 6"}), log_);
 
     // A refused range stops before the options of step 5.
     service_.BackspaceDelete = 0;
@@ -283,28 +230,15 @@ TEST_F(TermPrefsTest, OkRunsItsStepsInOrderSoARefusedHeightFollowsAWrittenRange)
     EXPECT_EQ(0, service_.BackspaceDelete);
 }
 
-TEST_F(TermPrefsTest, OfflineTheRunningTerminalIsLeftAlone) {
-    connected_ = false;
-    Open();
-    dialog_->TypeSelected(view_, kTypeVt52);
-    dialog_->FlowSelected(0);
-    view_.SetChecked(dlg::kTermWidth132, true);
-    Ok();
-    EXPECT_TRUE(view_.closed);
-    EXPECT_EQ(80, screen_->columns);
-    EXPECT_EQ((std::vector<std::string>{"colours", "menu on", "repaint", "keymap 3"}), log_);
-    EXPECT_EQ(kTypeVt52, service_.TerminalType);
-    EXPECT_EQ(0, service_.FlowControl);
-}
-
-TEST_F(TermPrefsTest, SwitchingBetweenColourAndMonochromeTypesSwitchesTheColours) {
-    const struct { int from, to; bool connected; std::vector<std::string> log; bool tableColours; } cases[] = {
+TEST_F(TermPrefsTest, TypeChangesReachTheRunningTerminalOnlyWhileConnected) {
+    const struct { int from, to; bool connected; Log log; bool tableColours; } cases[] = {
+        {kTypeVt100, kTypeVt52, false, {"colours", "menu on", "repaint", "keymap 3"}, false},
         {kTypeVt100, kTypeVt100Color, true, {"refit 80", "reset 2", "colours", "menu off", "repaint", "keymap 2"}, true},
         {kTypeVt220, kTypeScoAnsi, false, {"repaint", "keymap 9"}, true},
-        {kTypeVt100Color, kTypeVt100, true,
-         {"refit 80", "reset 4", "colours", "menu on", "repaint", "keymap 4"}, false},
+        {kTypeVt100Color, kTypeVt100, true, {"refit 80", "reset 4", "colours", "menu on", "repaint", "keymap 4"}, false},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.to);
         service_.TerminalType = static_cast<int16_t>(c.from);
         service_.DefaultColours = 1;
         screen_->attr = 0x17;
@@ -312,16 +246,16 @@ TEST_F(TermPrefsTest, SwitchingBetweenColourAndMonochromeTypesSwitchesTheColours
         connected_ = c.connected;
         Open();
         dialog_->TypeSelected(view_, c.to);
+        dialog_->FlowSelected(1);
         Ok();
-        SCOPED_TRACE(c.to);
         EXPECT_EQ(c.log, log_);
+        EXPECT_EQ(c.to, service_.TerminalType);
         if (c.tableColours) {
             // Light grey on black, not the monochrome defaults.
             EXPECT_EQ(0, service_.DefaultColours);
             EXPECT_EQ(MakeColour(0, 0, 0), uint32_t{service_.BackgroundColour});
             EXPECT_EQ(MakeColour(191, 191, 191), uint32_t{service_.TextColour});
             EXPECT_EQ(0x70, screen_->attr);
-            EXPECT_FALSE(view_.enabled[dlg::kTermColor]);
         } else {
             EXPECT_EQ(1, service_.DefaultColours);
             EXPECT_EQ(0, screen_->bold);
@@ -330,7 +264,6 @@ TEST_F(TermPrefsTest, SwitchingBetweenColourAndMonochromeTypesSwitchesTheColours
 }
 
 TEST_F(TermPrefsTest, CancelPutsTheRecordBackButKeepsWhatTheColourAndFontDialogsStored) {
-    service_.TerminalType = kTypeVt100;
     Open();
     const ServiceEntry before = service_;
     dialog_->Command(view_, dlg::kTermColor);
@@ -343,7 +276,6 @@ TEST_F(TermPrefsTest, CancelPutsTheRecordBackButKeepsWhatTheColourAndFontDialogs
     Ok();  // refused at the height, after committing the type
     ASSERT_FALSE(view_.closed);
     ASSERT_EQ(kTypeScoAnsi, service_.TerminalType);
-    dialog_->Command(view_, dlg::kTermKeyboard);
     log_.clear();
     dialog_->Command(view_, dlg::kCancel);
     EXPECT_TRUE(view_.closed);
@@ -353,14 +285,14 @@ TEST_F(TermPrefsTest, CancelPutsTheRecordBackButKeepsWhatTheColourAndFontDialogs
     std::strcpy(expected.TerminalFont.lfFaceName, "Courier New");
     EXPECT_EQ(0, std::memcmp(&expected, &service_, sizeof expected));
     EXPECT_EQ(80, screen_->columns);
-    EXPECT_EQ((std::vector<std::string>{"refit 80", "flow 1", "menu on", "colours", "repaint", "keymap 4"}), log_);
+    EXPECT_EQ((Log{"refit 80", "flow 1", "menu on", "colours", "repaint", "keymap 4"}), log_);
 
     // Without an OK first, Cancel only reloads the keymap of the type it opened with.
     Open();
     dialog_->TypeSelected(view_, kTypeWyse50);
     dialog_->Command(view_, 2);  // Escape
     EXPECT_TRUE(view_.closed);
-    EXPECT_EQ(std::vector<std::string>{"keymap 4"}, log_);
+    EXPECT_EQ(Log{"keymap 4"}, log_);
     EXPECT_EQ(kTypeVt100, service_.TerminalType);
 }
 
@@ -371,8 +303,7 @@ TEST_F(TermPrefsTest, TheButtonsOpenTheirDialogsForTheWorkingType) {
     EXPECT_TRUE(dialog_->Command(view_, dlg::kTermFont));
     EXPECT_TRUE(dialog_->Command(view_, dlg::kHelp));
     EXPECT_FALSE(dialog_->Command(view_, dlg::kTermTypeList));
-    EXPECT_EQ((std::vector<std::string>{"editor 7", "font dialog", "setup font"}), log_);
-    EXPECT_STREQ("Courier New", service_.TerminalFont.lfFaceName);
+    EXPECT_EQ((Log{"editor 7", "font dialog", "setup font"}), log_);
     EXPECT_EQ(std::vector<unsigned>{170}, view_.helpContexts);
     EXPECT_FALSE(view_.closed);
 }
