@@ -24,22 +24,18 @@
 namespace palvex {
 namespace {
 
+void ClosePair(int& a, int& b) {
+    if (a >= 0) ::close(a);
+    if (b >= 0 && b != a) ::close(b);
+    a = b = -1;
+}
+
 struct Line {
     int portRead = -1, portWrite = -1;
     int peerRead = -1, peerWrite = -1;
     std::string kind;
-
-    void ClosePeer() {
-        if (peerRead >= 0) ::close(peerRead);
-        if (peerWrite >= 0 && peerWrite != peerRead) ::close(peerWrite);
-        peerRead = peerWrite = -1;
-    }
-    void CloseAll() {
-        ClosePeer();
-        if (portRead >= 0) ::close(portRead);
-        if (portWrite >= 0 && portWrite != portRead) ::close(portWrite);
-        portRead = portWrite = -1;
-    }
+    void ClosePeer() { ClosePair(peerRead, peerWrite); }
+    void CloseAll() { ClosePeer(), ClosePair(portRead, portWrite); }
 };
 
 Line Pipes() {
@@ -93,11 +89,8 @@ std::string PortReceive(PortState& port, int fd, std::size_t count) {
     uint8_t buffer[1024];
     while (got.size() < count) {
         const int n = ReadPort(port, buffer, sizeof buffer);
-        if (n > 0) {
-            got.append(reinterpret_cast<char*>(buffer), static_cast<std::size_t>(n));
-            continue;
-        }
-        if (!WaitDescriptorReadable(fd, kGuardMs) || DescriptorHungUp(fd)) break;
+        if (n > 0) got.append(reinterpret_cast<char*>(buffer), static_cast<std::size_t>(n));
+        else if (!WaitDescriptorReadable(fd, kGuardMs) || DescriptorHungUp(fd)) break;
     }
     return got;
 }
@@ -128,7 +121,6 @@ TEST_F(FdPortTest, TheFarEndClosingIsACarrierLossOnlyOnceItsBytesAreRead) {
         {
             Opened o(line.portRead, line.portWrite);
             ASSERT_TRUE(o.Open()) << line.kind;
-            EXPECT_EQ(PollLine(o.port, o.modes), 0) << line.kind;
             uint32_t lines = 0;
             ASSERT_EQ(GetModemLines(o.port, lines), 1);
             EXPECT_TRUE(lines & kMsRlsdOn) << line.kind;
@@ -181,8 +173,6 @@ TEST_F(FdPortTest, InputThatEndsByItselfIsALostLineOnceRead) {
             Opened o(row.fd, row.fd);
             ASSERT_TRUE(o.Open()) << row.kind;
             EXPECT_EQ(o.device.LineGone(), row.holds.empty()) << row.kind;
-            QueryPortStatus(o.port);
-            EXPECT_EQ(o.port.PortStatus.cbInQue, row.holds.size()) << row.kind;
             uint8_t buffer[16];
             const int n = ReadPort(o.port, buffer, sizeof buffer);
             EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), static_cast<std::size_t>(n)), row.holds) << row.kind;

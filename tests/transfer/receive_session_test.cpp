@@ -281,33 +281,5 @@ TEST(ReceiveButton, FirstPressCancelsSecondCloses) {
     EXPECT_TRUE(ReceiveButton(rig.t));
 }
 
-TEST(ReceiveClose, PutsTheLineBack) {
-    struct Case {
-        int protocol;
-        int flow;  // 0 none, 1 hardware, 2 Xon/Xoff, 3 both
-        uint32_t software;
-    } cases[] = {{kProtoXmodemCrc, 1, 0}, {kProtoAscii, 3, 1}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.protocol * 10 + c.flow);
-        TransferRig rig(c.protocol);
-        rig.service.DataBitsIndex = 1;  // 7E1
-        rig.service.Parity = kEvenParity;
-        rig.service.FlowControl = static_cast<int16_t>(c.flow);
-        BuildPortDcb(rig.port, rig.service);
-        ApplyPortDcb(rig.port);
-        rig.host.receivePath = rig.dir.File("x.bin");
-        ReceiveInit(rig.t);
-        EXPECT_EQ(rig.fake.deviceState.ByteSize, c.protocol == kProtoAscii ? 7 : 8);
-        rig.state.ViewerActive = 1;
-        ReceiveClose(rig.t);
-        EXPECT_EQ(rig.fake.deviceState.ByteSize, 7);
-        EXPECT_EQ(rig.fake.deviceState.Parity, kEvenParity);
-        EXPECT_EQ(rig.fake.deviceState.fInX, c.software);
-        EXPECT_EQ(rig.fake.deviceState.fOutX, c.software);
-        EXPECT_TRUE(rig.host.mainEnabled);
-        EXPECT_EQ(rig.host.viewerLog, std::vector<std::string>{"close"});
-    }
-}
-
 }  // namespace
 }  // namespace palvex
