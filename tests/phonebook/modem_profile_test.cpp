@@ -15,6 +15,7 @@
 #include "modem/modem_setup.h"
 #include "phonebook/service_entry.h"
 #include "shell/dialog_ids.h"
+#include "scratch_dir.h"
 #include "support/test_session.h"
 
 namespace palvex {
@@ -22,29 +23,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class ProfileDir {
-public:
-    ProfileDir() {
-        path_ = fs::temp_directory_path() /
-                ("palvex-mdm-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(path_);
-        fs::create_directories(path_);
-    }
-    ~ProfileDir() { fs::remove_all(path_); }
-    std::string str() const { return path_.string(); }
-    fs::path operator/(const std::string& name) const { return path_ / name; }
-
-private:
-    fs::path path_;
-};
+using ProfileDir = testing::ScratchDir;
 
 std::string FileBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 // Every byte different from its neighbours, NULs inside fields and the
@@ -67,16 +50,6 @@ ModemProfile HayesLike() {
     StoreField(p.ResultOk, "OK");
     StoreField(p.ResultConnect, "CONNECT");
     return p;
-}
-
-std::string Hex(const std::string& bytes) {
-    std::string out;
-    char b[4];
-    for (unsigned char c : bytes) {
-        std::snprintf(b, sizeof b, "%02X ", c);
-        out += b;
-    }
-    return out;
 }
 
 TEST(ModemProfileFile, NamesAreTheManufacturerCutToEightCharacters) {
@@ -105,7 +78,7 @@ TEST(ModemProfileFile, RoundTripKeepsEveryByteAndAShortFileFillsOnlyItsStart) {
     ASSERT_TRUE(SaveModemProfile(read, dir.str(), kUsRoboticsIndex));
     EXPECT_EQ(kModemProfileSize, fs::file_size(dir / "USRoboti.mdm"));
 
-    WriteFile(dir / "Hayes.mdm", std::string(100, 'A'));
+    dir.Write("Hayes.mdm", std::string(100, 'A'));
     ModemProfile partial = written;
     EXPECT_TRUE(LoadModemProfile(partial, dir.str(), kHayesIndex));
     const auto* raw = reinterpret_cast<const uint8_t*>(&partial);
@@ -150,7 +123,7 @@ TEST(ModemCommandNotation, CaretGivesTheCharacterLess0x40AndNothingElseChanges) 
         {"~~~AT", "~~~AT"} /* tildes are plain text here */, {"ATH0^", "ATH0^"} /* a final caret is itself */,
         {"", ""},
     };
-    for (const auto& c : cases) EXPECT_EQ(Hex(c.bytes), Hex(ExpandControlNotation(c.text))) << c.text;
+    for (const auto& c : cases) EXPECT_EQ(c.bytes, ExpandControlNotation(c.text)) << c.text;
 }
 
 TEST(ModemCommandNotation, EveryThirdTildeIsASecondAndNoTildeIsSent) {

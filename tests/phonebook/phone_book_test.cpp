@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "scratch_dir.h"
 #include "shell/dialog_ids.h"
 #include "shell/string_ids.h"
 
@@ -21,16 +22,11 @@ using dlg::kPhoneBatchList;
 class PhoneBookTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("palvex-book-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-        settings_.InstallDir = dir_.string();
+        settings_.InstallDir = dir_.str();
         ModemProfile hayes{};
         StoreField(hayes.ValidDialChars, "0123456789-,");
-        ASSERT_TRUE(SaveModemProfile(hayes, dir_.string(), kHayesIndex));
+        ASSERT_TRUE(SaveModemProfile(hayes, dir_.str(), kHayesIndex));
     }
-    void TearDown() override { fs::remove_all(dir_); }
 
     // A service file named `file` (default: short name + ".phn").
     ServiceEntry AddService(const char* longName, const char* number, std::string file = "") {
@@ -38,17 +34,13 @@ protected:
         SplitServiceName(longName, e.ShortName, e.NameTail);
         std::strcpy(e.PhoneNumber, number);
         if (file.empty()) file = std::string(e.ShortName) + ".phn";
-        std::ofstream out(dir_ / file, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(&e), sizeof e);
+        dir_.Write(file, std::string(reinterpret_cast<const char*>(&e), sizeof e));
         return e;
     }
-    void AddBytes(const std::string& file, std::size_t size) {
-        std::ofstream out(dir_ / file, std::ios::binary);
-        out << std::string(size, 'x');
-    }
+    void AddBytes(const std::string& file, std::size_t size) { dir_.Write(file, std::string(size, 'x')); }
     ServiceEntry ReadBack(const char* shortName) {
         ServiceEntry e{};
-        EXPECT_EQ(ReadServiceEntry(dir_.string(), shortName, e), 0) << shortName;
+        EXPECT_EQ(ReadServiceEntry(dir_.str(), shortName, e), 0) << shortName;
         return e;
     }
 
@@ -74,7 +66,7 @@ protected:
         book_->ListSelectionChanged(view_);
     }
 
-    fs::path dir_;
+    testing::ScratchDir dir_;
     ProgramSettings settings_;
     MemoryProfileStore store_;
     ServiceEntry current_ = DefaultServiceEntry();
@@ -102,7 +94,7 @@ TEST_F(PhoneBookTest, ListsServiceFilesOfTheRecordSizeInNameOrder) {
     AddService("OTHER", "5", "OTHER.tel");  // network services are not listed
     AddService("PHN", "6", "PHN");
 
-    const std::vector<PhoneBookLine> lines = ListPhoneBook(dir_.string());
+    const std::vector<PhoneBookLine> lines = ListPhoneBook(dir_.str());
     std::vector<std::string> texts, files;
     for (const auto& l : lines) {
         texts.push_back(l.text);
@@ -367,7 +359,7 @@ TEST_F(PhoneBookTest, DialOptionsRefuse300WithABeepAndKeepThePreviousValue) {
     AddService("ALPHA", "1");
     current_ = ReadBack("ALPHA");
     current_.DialRetries = 7;
-    DialOptionsDialog options(current_, dir_.string(), ui_);
+    DialOptionsDialog options(current_, dir_.str(), ui_);
     RecordingDialogView view;
     options.Open(view);
     EXPECT_EQ(view.texts[dlg::kDialOptRetries], "7");
@@ -386,7 +378,7 @@ TEST_F(PhoneBookTest, DialOptionsRefuse300WithABeepAndKeepThePreviousValue) {
     EXPECT_EQ(saved.DialTimeout, 45);
 
     // Cancel neither stores nor saves.
-    DialOptionsDialog again(current_, dir_.string(), ui_);
+    DialOptionsDialog again(current_, dir_.str(), ui_);
     again.Open(view);
     view.texts[dlg::kDialOptRetries] = "3";
     again.TextChanged(view, dlg::kDialOptRetries);
@@ -401,7 +393,7 @@ TEST_F(PhoneBookTest, CopySavesUnderTheNewNameOverwritingAnExistingFile) {
     AddService("BETA Old", "999", "beta.PHN");
     current_ = ReadBack("ALPHA");
     current_.TerminalType = kTypeVt220;
-    CopyServiceDialog copy(current_, profile_, dir_.string(), ui_);
+    CopyServiceDialog copy(current_, profile_, dir_.str(), ui_);
     RecordingDialogView view;
     copy.Open(view);
     EXPECT_EQ(view.limits[dlg::kCopyName], 34);
@@ -415,7 +407,7 @@ TEST_F(PhoneBookTest, CopySavesUnderTheNewNameOverwritingAnExistingFile) {
 
     // One file for BETA, holding ALPHA's settings and number under the new name.
     int betas = 0;
-    for (const auto& f : fs::directory_iterator(dir_)) betas += f.path().stem() == "BETA" || f.path().stem() == "beta";
+    for (const auto& f : fs::directory_iterator(dir_.str())) betas += f.path().stem() == "BETA" || f.path().stem() == "beta";
     EXPECT_EQ(betas, 1);
     const ServiceEntry beta = ReadBack("BETA");
     EXPECT_STREQ(beta.NameTail, " New one");
@@ -427,7 +419,7 @@ TEST_F(PhoneBookTest, CopySavesUnderTheNewNameOverwritingAnExistingFile) {
 TEST_F(PhoneBookTest, CopyRefusedByValidationStaysOpenAndCancelRestores) {
     AddService("ALPHA", "111");
     current_ = ReadBack("ALPHA");
-    CopyServiceDialog copy(current_, profile_, dir_.string(), ui_);
+    CopyServiceDialog copy(current_, profile_, dir_.str(), ui_);
     RecordingDialogView view;
     copy.Open(view);
     view.texts[dlg::kCopyName] = "NEW";
@@ -460,7 +452,7 @@ protected:
         h.detectPort = [this] { return detected_; };
         h.openTerminal = [this] { current_.TerminalType = kTypeWyse50; };
         h.openModem = [this] { current_.ModemIndex = kUsRoboticsIndex; };
-        editor_ = std::make_unique<ServiceEditor>(current_, profile_, dir_.string(), ui_, isNew, h);
+        editor_ = std::make_unique<ServiceEditor>(current_, profile_, dir_.str(), ui_, isNew, h);
         editor_->Open(view_);
         return *editor_;
     }
@@ -549,7 +541,7 @@ TEST_F(ServiceEditorTest, NewEntryCancelWritesNothingAndOkValidatesThenCreatesTh
     EXPECT_STREQ(saved.PhoneNumber, "555-0199");
     EXPECT_EQ(saved.DataBitsIndex, 1);
     EXPECT_EQ(saved.Parity, 2);
-    EXPECT_EQ(ListPhoneBook(dir_.string()).at(0).text, "NEWBBS The new one");
+    EXPECT_EQ(ListPhoneBook(dir_.str()).at(0).text, "NEWBBS The new one");
 }
 
 TEST_F(ServiceEditorTest, DefaultSettingKeepsNameAndNumberAndTakesTheDetectedPort) {
