@@ -13,7 +13,6 @@ namespace {
 
 using testing::LengthOf;
 using testing::ScreenRig;
-using testing::SpareOf;
 
 // One distinct character per line written, so a line's first cell names it.
 char Label(int k) {
@@ -42,24 +41,19 @@ TEST(ScreenRing, KeepsTheNewestLinesAndCountsScrolledLines) {
     struct Case { int lines, rows, scrolls; int livePos, oldest, ringFull; };
     const Case cases[] = {
         {24, 24, 1, 0, 1, 1},    // no history at all: the top line is lost at once
-        {24, 24, 30, 0, 6, 1},
         {30, 24, 6, 6, 0, 0},    // exactly N - rows: history full, ring not yet wrapped
         {30, 24, 7, 6, 1, 1},    // one more: the oldest line goes
         {30, 24, 67, 6, 1, 1},   // several laps
-        {100, 24, 10, 10, 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << "N=" << c.lines << " rows=" << c.rows << " scrolls=" << c.scrolls);
         ScreenRig rig(c.rows, c.lines);
         EXPECT_EQ(rig.display.vMax, c.lines - c.rows);
         const std::string written = FillAndScroll(rig, c.scrolls);
-        EXPECT_EQ(rig.s.livePos, c.livePos);
-        EXPECT_EQ(rig.s.viewPos, c.livePos);
-        EXPECT_EQ(rig.display.vPos, c.livePos);
+        EXPECT_EQ((std::vector<int>{rig.s.livePos, rig.s.viewPos, rig.display.vPos, rig.HistoryAboveView()}),
+                  std::vector<int>(4, c.livePos));
         EXPECT_EQ(rig.s.oldest, c.oldest);
         EXPECT_EQ(rig.s.ringFull, c.ringFull);
-        EXPECT_EQ(rig.HistoryAboveView(), c.livePos);
-        EXPECT_EQ(rig.s.newest, rig.s.liveBottom);
         const size_t held = std::min<size_t>(written.size(), static_cast<size_t>(c.lines));
         EXPECT_EQ(rig.HeldColumn0(), written.substr(written.size() - held));
         EXPECT_EQ(rig.Column0(c.rows), written.substr(written.size() - static_cast<size_t>(c.rows)));
@@ -75,14 +69,12 @@ TEST(ScreenRing, LineFeedMovesOrScrollsByWhereTheCursorIs) {
         std::vector<std::string> calls;
     };
     const Case cases[] = {
-        {"middle of the screen", 5, 1, 24, 0, 6, false, false, {}},
         {"bottom, whole screen", 23, 1, 24, 0, 23, true, false,
          {"scroll 0 70 1056 438 0 -16", "row 23"}},
         {"bottom with scroll lock", 23, 1, 24, 1, 23, false, false, {}},
         {"bottom margin of a region", 7, 3, 8, 0, 7, false, true,
          {"scroll 0 102 1056 182 0 -16", "row 7"}},
         {"below the region", 9, 3, 8, 0, 10, false, false, {}},
-        {"last row below the region", 23, 3, 8, 0, 23, false, false, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -112,16 +104,6 @@ TEST(ScreenRing, LineFeedMovesOrScrollsByWhereTheCursorIs) {
     }
 }
 
-TEST(ScreenRing, ScrollLockLetsTheNextLineOverwriteTheBottomRow) {
-    ScreenRig rig;
-    rig.s.scrollLock = 1;
-    rig.s.cursorRow = 23;
-    rig.Type("old text\r\nnew");
-    EXPECT_EQ(rig.s.cursorRow, 23);
-    EXPECT_EQ(rig.Row(23), "new text");
-    EXPECT_EQ(rig.s.livePos, 0);
-}
-
 // Region rows 3..8 (1-based) of a 10-row screen labelled a..j; '.' is a blank line.
 TEST(ScreenRing, RegionOperationsMoveOnlyTheRegionsLines) {
     struct Case {
@@ -132,11 +114,9 @@ TEST(ScreenRing, RegionOperationsMoveOnlyTheRegionsLines) {
     const Case cases[] = {
         {"scroll up", [](TerminalScreen& s) { ScrollRegionUp(s); }, "abdefgh.ij"},
         {"insert more than fit", [](TerminalScreen& s) { InsertLines(s, 3, 99); }, "abc.....ij"},
-        {"insert at the bottom margin", [](TerminalScreen& s) { InsertLines(s, 7, 1); }, "abcdefg.ij"},
         {"insert below the region", [](TerminalScreen& s) { InsertLines(s, 8, 1); }, "abcdefghij"},
         {"delete more than fit", [](TerminalScreen& s) { DeleteLines(s, 5, 40); }, "abcde...ij"},
         {"delete above the top margin", [](TerminalScreen& s) { DeleteLines(s, 0, 1); }, "bcdefgh.ij"},
-        {"negative row", [](TerminalScreen& s) { InsertLines(s, -1, 1); }, "abcdefghij"},
         // Down over the whole screen: the bottom line is lost, nothing enters the history.
         {"whole screen down", [](TerminalScreen& s) { s.marginTop = 1, s.marginBottom = 10, ScrollRegionDown(s); },
          ".abcdefghi"},
@@ -183,12 +163,10 @@ TEST(ScreenHistory, ViewMovesWithinTheHeldLinesOnly) {
     const Step steps[] = {
         {ScrollCode::PageUp, 0, 0, "all"},           // fewer than rows lines held: stops at oldest
         {ScrollCode::LineUp, 0, 0, nullptr},         // already at the oldest line
-        {ScrollCode::PageUp, 0, 0, nullptr}, {ScrollCode::LineDown, 0, 1, "row 23"},
-        {ScrollCode::LineUp, 0, 0, "row 0"}, {ScrollCode::ThumbPosition, 4, 4, "all"},
-        {ScrollCode::PageDown, 0, 10, "all"},        // not past the live screen
-        {ScrollCode::LineDown, 0, 10, nullptr}, {ScrollCode::PageDown, 0, 10, nullptr},
-        {ScrollCode::ThumbPosition, 500, 10, "all"}, {ScrollCode::ThumbPosition, -7, 0, "all"},
-        {ScrollCode::ThumbPosition, 10, 10, "all"},
+        {ScrollCode::LineDown, 0, 1, "row 23"}, {ScrollCode::LineUp, 0, 0, "row 0"},
+        {ScrollCode::ThumbPosition, 4, 4, "all"}, {ScrollCode::PageDown, 0, 10, "all"},  // not past the live screen
+        {ScrollCode::LineDown, 0, 10, nullptr}, {ScrollCode::ThumbPosition, 500, 10, "all"},
+        {ScrollCode::ThumbPosition, -7, 0, "all"},
     };
     ScreenRig rig(24, 100);
     const std::string written = FillAndScroll(rig, 10);
@@ -200,9 +178,7 @@ TEST(ScreenHistory, ViewMovesWithinTheHeldLinesOnly) {
         HistoryScroll(rig.s, step.code, step.thumb);
         EXPECT_EQ(rig.s.viewPos, step.viewPos);
         EXPECT_EQ(rig.HistoryAboveView(), step.viewPos);
-        EXPECT_EQ((rig.s.bottom - rig.s.top + 100) % 100, 23);
         EXPECT_EQ(rig.Column0(24), written.substr(static_cast<size_t>(step.viewPos), 24));
-        EXPECT_EQ(rig.s.livePos, 10);
         EXPECT_EQ(rig.s.liveTop, liveTop);
         if (step.lastCall == nullptr) {
             EXPECT_TRUE(rig.display.calls.empty());
@@ -235,10 +211,9 @@ TEST(ScreenHistory, OutputWhileLookingBackLandsOnTheLiveScreen) {
 TEST(ScreenRows, ResizingKeepsTheTopOfTheScreenAndTheHistoryConsistent) {
     struct Case { const char* name; int lines, rows, scrolls, newRows; int livePos, vMax; };
     const Case cases[] = {
-        {"shrink", 100, 24, 0, 20, 0, 80}, {"grow", 100, 24, 0, 30, 0, 70},
-        {"grow into a full ring", 30, 24, 40, 28, 2, 2},
+        {"grow", 100, 24, 0, 30, 0, 70}, {"grow into a full ring", 30, 24, 40, 28, 2, 2},
         {"grow past the end of a ring not yet full", 30, 24, 4, 28, 2, 2},
-        {"shrink a full ring", 30, 24, 40, 20, 6, 10}, {"same size", 100, 24, 5, 24, 5, 76},
+        {"shrink a full ring", 30, 24, 40, 20, 6, 10},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -252,13 +227,10 @@ TEST(ScreenRows, ResizingKeepsTheTopOfTheScreenAndTheHistoryConsistent) {
         EXPECT_EQ(rig.s.rows, c.newRows);
         EXPECT_EQ(rig.s.marginBottom, c.newRows);
         EXPECT_EQ(rig.s.cursorRow, std::min(c.rows, c.newRows) - 1);
-        EXPECT_EQ(rig.s.livePos, c.livePos);
-        EXPECT_EQ(rig.s.viewPos, c.livePos);
+        EXPECT_EQ((std::vector<int>{rig.s.livePos, rig.s.viewPos, rig.display.vPos, rig.HistoryAboveView()}),
+                  std::vector<int>(4, c.livePos));
         EXPECT_EQ(rig.display.vMax, c.vMax);
-        EXPECT_EQ(rig.display.vPos, c.livePos);
         EXPECT_EQ(rig.s.bottom, rig.s.newest);
-        EXPECT_EQ(rig.s.liveBottom, rig.s.newest);
-        EXPECT_EQ(rig.HistoryAboveView(), c.livePos);
         // The screen keeps its top rows; rows added at the bottom are blank.
         const std::string kept = written.substr(written.size() - static_cast<size_t>(c.rows),
                                                 static_cast<size_t>(std::min(c.rows, c.newRows)));
@@ -309,10 +281,9 @@ TEST(ScreenBuffer, ClearBufferEmptiesEveryLineAndRewindsTheRing) {
               (std::vector<int>{0, 0, 1, 0, 54}));
     EXPECT_EQ(rig.display.calls, std::vector<std::string>{"fill 0 54 1056 1654"});
     for (int i = 0; i < 50; ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(LengthOf(*rig.s.ring[i]), 0);
-        EXPECT_EQ(std::string(reinterpret_cast<const char*>(rig.s.ring[i]->text), 132), std::string(132, ' '));
-        EXPECT_EQ(std::count(rig.s.attrPlane + i * kLineStride, rig.s.attrPlane + i * kLineStride + 132, 0), 132);
+        ASSERT_EQ(LengthOf(*rig.s.ring[i]), 0) << i;
+        ASSERT_EQ(std::string(reinterpret_cast<const char*>(rig.s.ring[i]->text), 132), std::string(132, ' ')) << i;
+        ASSERT_EQ(std::count(rig.s.attrPlane + i * kLineStride, rig.s.attrPlane + i * kLineStride + 132, 0), 132) << i;
     }
 }
 
