@@ -159,11 +159,7 @@ TEST_F(FdPortTest, InputThatEndsByItselfIsALostLineOnceRead) {
     ASSERT_EQ(::write(file, "abc", 3), 3);
     ASSERT_EQ(lseek(file, 0, SEEK_SET), 0);
     unlink(tmpl);
-    const struct {
-        const char* kind;
-        int fd;
-        std::string holds;
-    } rows[] = {
+    const struct { const char* kind; int fd; std::string holds; } rows[] = {
         {"/dev/null", ::open("/dev/null", O_RDWR), ""},
         {"a file", file, "abc"},
     };
@@ -212,12 +208,7 @@ TEST_F(FdPortTest, SmallWritesAreGatheredAndLeaveBeforeAnyRead) {
     GatheringPort gathered(linePort);
     FdPort fdPort(pipes.portRead, pipes.portWrite);
     GatheringPort gatheredFd(fdPort);
-    const struct {
-        const char* kind;
-        PortBackend* device;
-        const Line& peer;
-        const char* name;
-    } rows[] = {
+    const struct { const char* kind; PortBackend* device; const Line& peer; const char* name; } rows[] = {
         {"descriptors", &gatheredFd, pipes, "stdio"},
         {"device", &gathered, pty, path.c_str()},
     };

@@ -67,10 +67,7 @@ TEST(XferOptionsTest, AcceptedLinesGiveTheirSettings) {
 
 TEST(XferOptionsTest, RefusedLinesSayWhy) {
     const std::string longDir(1028, 'd');
-    const struct {
-        std::vector<std::string> words;
-        const char* says;
-    } rows[] = {
+    const struct { std::vector<std::string> words; const char* says; } rows[] = {
         {{}, "send' or 'receive"},
         {{"fetch", "--protocol", "xmodem"}, "'fetch'"},
         {{"send", "file"}, "--protocol is required"},

@@ -24,30 +24,16 @@ namespace palvex::xfer {
 namespace {
 
 // A FILE* whose text the test reads back.
-class Capture {
-public:
-    Capture() : file_(open_memstream(&buffer_, &size_)) {}
-    ~Capture() {
-        if (file_) std::fclose(file_);
-        std::free(buffer_);
-    }
-    FILE* file() { return file_; }
-    std::string Text() {
-        std::fflush(file_);
-        return std::string(buffer_, size_);
-    }
-
-private:
-    char* buffer_ = nullptr;
-    std::size_t size_ = 0;
-    FILE* file_;
+struct Capture {
+    char* buffer = nullptr;
+    std::size_t size = 0;
+    FILE* stream = open_memstream(&buffer, &size);
+    ~Capture() { std::fclose(stream), std::free(buffer); }
+    FILE* file() { return stream; }
+    std::string Text() { return std::fflush(stream), std::string(buffer, size); }
 };
 
-struct FieldStep {
-    int control;
-    const char* text;
-    uint32_t at;
-};
+struct FieldStep { int control; const char* text; uint32_t at; };
 
 // The fields UpdateProgress sets, in its order.
 std::vector<FieldStep> Progress(const char* bytes, const char* percent, uint32_t at) {

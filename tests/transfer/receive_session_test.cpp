@@ -102,13 +102,7 @@ int ReceiveWhole(TransferRig& rig) {
 }
 
 TEST(ReceiveCommand, PreparationAndStart) {
-    struct Case {
-        int protocol;
-        int zmodemActive;
-        bool opens;
-        std::string startByte;
-        uint8_t expected;
-    } cases[] = {
+    struct Case { int protocol; int zmodemActive; bool opens; std::string startByte; uint8_t expected; } cases[] = {
         {kProtoXmodemChecksum, 0, true, Bytes({kNAK}), 1},
         {kProtoYmodemG, 0, true, "G", 0},
         {kProtoZmodem, 1, false, "", 0},
@@ -156,11 +150,7 @@ TEST(ReceiveRun, WholeTransfersWithAndWithoutDamage) {
     const std::string small = Pattern(300, 1);
     const std::string big = Pattern(2500, 2);
     using T = ScriptedSender;
-    struct Case {
-        const char* what;
-        int protocol;
-        std::size_t damaged;
-    } cases[] = {
+    struct Case { const char* what; int protocol; std::size_t damaged; } cases[] = {
         {"checksum", kProtoXmodemChecksum, SIZE_MAX}, {"1k", kProtoXmodem1k, 1},
         {"batch, block 0", kProtoYmodemBatch, 0},     {"G", kProtoYmodemG, SIZE_MAX},
     };
@@ -207,13 +197,7 @@ TEST(ReceiveRun, WholeTransfersWithAndWithoutDamage) {
 }
 
 TEST(ReceiveRun, UnfinishedEnds) {
-    struct Case {
-        const char* what;
-        int protocol;
-        int result;
-        const char* error;
-        int hangUps;
-    } cases[] = {
+    struct Case { const char* what; int protocol; int result; const char* error; int hangUps; } cases[] = {
         {"ASCII", kProtoAscii, kXfrProtocolError, "not available yet", 0},
         {"carrier lost", kProtoXmodemCrc, kCarrierLost, "Lost Connection", 1},
         {"garbage pours in", kProtoXmodem1k, -1, "bad packet", 0},

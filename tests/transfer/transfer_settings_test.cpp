@@ -188,11 +188,7 @@ TEST(TransferSettingsTest, OkStoresBoxesAndFieldsWhileCancelAndEscapeLeaveEveryF
 }
 
 TEST(BatchListTest, PathIsDriveThenDirectoryUnlessRootThenName) {
-    struct Case {
-        const char* cwd;
-        const char* name;
-        const char* path;
-    } cases[] = {
+    struct Case { const char* cwd; const char* name; const char* path; } cases[] = {
         {"C:\\", "A.TXT", "C:\\A.TXT"},
         {"D:\\DL\\NEW\\", "long name.tar.gz", "D:\\DL\\NEW\\long name.tar.gz"},
         {"C:\\DL", "SUB\\A.TXT", "C:\\DL\\SUB\\A.TXT"},
@@ -281,10 +277,7 @@ TEST(BatchListTest, AddAndDeleteKeepTheListTheSelectionAndTheDeleteButton) {
 TEST(BatchListTest, DoneReturnsTheCountWithThePathsAndCancelOrAnEmptyDoneReturnZero) {
     const std::string done = std::to_string(dlg::kBatchDone), cancel = std::to_string(dlg::kCancel),
                       escape = std::to_string(dlg::kEscape);
-    struct Case {
-        std::vector<std::string> steps;
-        std::vector<std::string> list;
-    } cases[] = {
+    struct Case { std::vector<std::string> steps; std::vector<std::string> list; } cases[] = {
         {{"+C:\\A.ZIP", "+C:\\DL\\B.TXT", done}, {"C:\\A.ZIP", "C:\\DL\\B.TXT"}},
         {{done}, {}},
         {{"+C:\\A.ZIP", "+C:\\B", cancel}, {}},
