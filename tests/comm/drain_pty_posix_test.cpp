@@ -3,6 +3,7 @@
 // order, 8-bit clean on an 8-bit line and with bit 7 cleared on a 7-bit one.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <random>
 #include <string>
@@ -18,19 +19,9 @@
 namespace palvex {
 namespace {
 
-std::string RandomBytes(std::size_t n, unsigned seed) {
-    std::mt19937 gen(seed);
-    std::string bytes(n, '\0');
-    for (char& c : bytes) c = static_cast<char>(gen() & 0xFF);
-    return bytes;
-}
-
 TEST(PosixDrain, MegabyteThroughAPtyArrivesByteForByte) {
-    struct Case {
-        int dataBitsIndex;
-        bool stripped;
-    } cases[] = {{0, false}, {1, true}};
-    for (const Case& c : cases) {
+    for (const int dataBitsIndex : {0, 1}) {
+        const bool stripped = dataBitsIndex == 1;
         testing::Pty pty;
         ASSERT_TRUE(pty.ok());
         PosixPort device;
@@ -40,13 +31,13 @@ TEST(PosixDrain, MegabyteThroughAPtyArrivesByteForByte) {
         service.TerminalType = kTypeTty;  // every byte reaches the capture log
         service.Protocol = kProtoXmodemCrc;
         service.FlowControl = 0;          // XON/XOFF would eat bytes of random data
-        service.DataBitsIndex = static_cast<int16_t>(c.dataBitsIndex);
+        service.DataBitsIndex = static_cast<int16_t>(dataBitsIndex);
         service.BaudIndex = 0;
         PortState port;
         port.handle = &device;
         RecordingUi ui;
         ASSERT_EQ(ConnectPort(port, service, ui, nullptr), 0);
-        EXPECT_EQ(port.EightBitData, c.stripped ? 0 : 1);
+        EXPECT_EQ(port.EightBitData, stripped ? 0 : 1);
 
         PumpState pump;
         TerminalScreen screen;
@@ -60,7 +51,9 @@ TEST(PosixDrain, MegabyteThroughAPtyArrivesByteForByte) {
         testing::RecordingCapture capture;
         session.capture = &capture;
 
-        const std::string sent = RandomBytes(1 << 20, 1234 + c.dataBitsIndex);
+        std::mt19937 gen(1234 + dataBitsIndex);
+        std::string sent(1 << 20, '\0');
+        for (char& ch : sent) ch = static_cast<char>(gen() & 0xFF);
         std::thread peer([&] { pty.Send(sent); });
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
         while (capture.bytes.size() < sent.size() && std::chrono::steady_clock::now() < deadline) {
@@ -71,15 +64,11 @@ TEST(PosixDrain, MegabyteThroughAPtyArrivesByteForByte) {
         peer.join();
 
         std::string expected = sent;
-        if (c.stripped)
+        if (stripped)
             for (char& ch : expected) ch = static_cast<char>(ch & 0x7F);
         ASSERT_EQ(capture.bytes.size(), expected.size());
-        std::size_t firstDiff = 0;
-        while (firstDiff < expected.size() && capture.bytes[firstDiff] == expected[firstDiff]) ++firstDiff;
-        EXPECT_EQ(firstDiff, expected.size()) << "first difference at byte " << firstDiff;
-
-        PurgePort(port, 0);
-        PurgePort(port, 1);
+        const auto diff = std::mismatch(expected.begin(), expected.end(), capture.bytes.begin());
+        EXPECT_EQ(diff.first, expected.end()) << "first difference at byte " << (diff.first - expected.begin());
         ClosePort(port);
     }
 }

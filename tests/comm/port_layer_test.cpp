@@ -73,10 +73,6 @@ TEST_F(PortTest, FlowControlSelectsHandshakes) {
         EXPECT_EQ(d.fBinary, 1u);
         EXPECT_EQ(d.fParity, 0u);
         EXPECT_EQ(d.fDtrControl, kDtrControlEnable);
-        EXPECT_EQ(d.XonChar, 0x11);
-        EXPECT_EQ(d.XoffChar, 0x13);
-        EXPECT_EQ(d.XonLim, 2048);
-        EXPECT_EQ(d.XoffLim, 4096);
         EXPECT_TRUE(SameDcb(d, p.PortDcb));
     }
 }
@@ -348,30 +344,6 @@ TEST_F(PortTest, AutoAnswerAnswersEveryRing) {
         EXPECT_EQ(result, c.result);
         EXPECT_EQ(device.WrittenText(), c.written);
     }
-    // The answer command is sent as set, even when it fills its field.
-    ASSERT_TRUE(fake.Open("COM1:"));
-    port.AutoAnswer = 1;
-    fake.SetRing(true);
-    std::memset(port.AnswerCommand, 'A', sizeof port.AnswerCommand);  // no terminator
-    PollLine(port, modes);
-    EXPECT_EQ(fake.WrittenText(), std::string(sizeof port.AnswerCommand, 'A') + "\r");
-}
-
-TEST_F(PortTest, ReadsTakeOnlyWhatIsQueuedAndWritesGoInOneCall) {
-    Connect(Service());
-    uint8_t buffer[8] = {};
-    EXPECT_EQ(ReadPort(port, buffer, 1), 0) << "nothing queued: 0 at once";
-    fake.QueueInput("hello");
-    EXPECT_EQ(ReadPort(port, buffer, 1), 1);
-    EXPECT_EQ(ReadPort(port, buffer, 8), 4);
-    EXPECT_EQ(std::string(buffer, buffer + 4), "ello");
-    EXPECT_EQ(ReadPort(port, nullptr, 4), 0);
-
-    const uint8_t bytes[] = {'A', 'T', 0x0D, 0x00, 0xFF};
-    fake.calls.clear();
-    EXPECT_EQ(WritePort(port, bytes, 5), 5);
-    EXPECT_EQ(fake.written, std::vector<uint8_t>(bytes, bytes + 5));
-    EXPECT_EQ(fake.calls, std::vector<std::string>{"Write"});
 }
 
 TEST_F(PortTest, WithoutADeviceNothingMovesAndNothingFails) {
@@ -395,19 +367,6 @@ TEST_F(PortTest, WithoutADeviceNothingMovesAndNothingFails) {
     }
     EXPECT_EQ(buffer[0], 'x');
     EXPECT_TRUE(fake.written.empty());
-}
-
-TEST_F(PortTest, PurgeDiscardsOneDirection) {
-    Connect(Service());
-    struct Case {
-        int which, result;
-        std::vector<uint32_t> flags;
-    } cases[] = {{0, 1, {10}}, {1, 1, {5}}, {2, 0, {}}, {-1, 0, {}}};
-    for (const Case& c : cases) {
-        fake.purges.clear();
-        EXPECT_EQ(PurgePort(port, c.which), c.result) << c.which;
-        EXPECT_EQ(fake.purges, c.flags) << c.which;
-    }
 }
 
 }  // namespace

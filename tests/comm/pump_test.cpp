@@ -11,7 +11,6 @@ namespace {
 using testing::CountingDisconnector;
 using testing::FakeScript;
 using testing::RecordingCapture;
-using testing::RecordingSpool;
 using testing::RecordingZmodem;
 using testing::TestSession;
 
@@ -98,16 +97,6 @@ TEST(Teletype, ControlCharactersMoveTheCursor) {
     }
 }
 
-TEST(Teletype, TabNearTheRightMarginStopsAtTheLastColumn) {
-    for (int columns : {80, 132}) {
-        TestSession t(kTypeTty, 24, 100, columns);
-        t.Interpret(std::string(static_cast<std::size_t>(columns - 3), 'x') + "\t");
-        EXPECT_EQ(t.screen.cursorCol, columns - 1);
-        t.Interpret("\t");
-        EXPECT_EQ(t.screen.cursorCol, columns - 1);
-    }
-}
-
 TEST(Teletype, WyseControlsMoveInsteadOfFeeding) {
     struct Case {
         std::string input;
@@ -128,15 +117,6 @@ TEST(Teletype, WyseControlsMoveInsteadOfFeeding) {
         EXPECT_EQ(t.screen.cursorRow, c.row) << c.input.size() << c.autoWrap;
         EXPECT_EQ(t.screen.cursorCol, c.col) << c.input.size() << c.autoWrap;
     }
-}
-
-TEST(Teletype, BellBeepsAndShiftOutSelectsG1) {
-    TestSession t(kTypeTty);
-    t.Interpret("\x07\x0e");
-    EXPECT_EQ(t.ui.beeps.size(), 1u);
-    EXPECT_EQ(t.screen.shift, 1);
-    t.Interpret("\x0f");
-    EXPECT_EQ(t.screen.shift, 0);
 }
 
 TEST(EscapeCollector, OverlongSequenceIsAbandonedAt255Bytes) {
@@ -170,30 +150,6 @@ TEST(Capture, SequencesReachTheLogOnlyOnATeletype) {
         EXPECT_EQ(capture.bytes, c.logged) << c.type;
         EXPECT_EQ(t.Row(0), c.shown) << c.type;
     }
-}
-
-TEST(Capture, LogIsWrittenBeforeControlsAreActedOn) {
-    TestSession t(kTypeVt220);
-    RecordingCapture capture;
-    t.session.capture = &capture;
-    t.Interpret("one\r\ntwo\x07\t");
-    EXPECT_EQ(capture.bytes, "one\r\ntwo\x07\t");
-    capture.on = false;
-    t.Interpret("three");
-    EXPECT_EQ(capture.bytes, "one\r\ntwo\x07\t");
-}
-
-TEST(PrinterController, TextGoesToTheSpoolAndSequencesAreStillCollected) {
-    TestSession t(kTypeVt102);
-    RecordingSpool spool;
-    t.session.spool = &spool;
-    t.Interpret("ON");
-    t.pump.PrintControllerActive = 1;
-    t.Interpret("print me\r\n" + kEsc + "[4i");
-    EXPECT_EQ(spool.bytes, "print me\r\n");
-    EXPECT_EQ(t.Row(0), "ON");
-    EXPECT_EQ(t.screen.cursorRow, 0);
-    EXPECT_EQ(t.screen.EscapeActive, 0) << "the sequence went to the emulator, not the spool";
 }
 
 TEST(ZmodemAutoStart, StarStarCanStartsHeaderCollectionOnlyUnderZmodem) {
@@ -272,20 +228,6 @@ TEST(DisplayControls, ControlsAreShownByNameOnOneLine) {
     }
 }
 
-TEST(DisplayControls, NamesUseAttribute70AndWrapAtTheWidth) {
-    TestSession t(kTypeVt102);
-    t.service.DisplayControls = 1;
-    t.screen.attr = 0x17;
-    t.Interpret(std::string(78, 'x') + "\r");
-    EXPECT_EQ(t.Row(0), std::string(78, 'x') + "<c");
-    EXPECT_EQ(t.Row(1), "r>");
-    EXPECT_EQ(AttrAt(t.screen, 0)[0], 0x17);
-    EXPECT_EQ(AttrAt(t.screen, 0)[78], 0x70);
-    EXPECT_EQ(AttrAt(t.screen, 1)[1], 0x70);
-    t.Interpret("yz");
-    EXPECT_EQ(t.Row(1), "r>yz") << "text after a wrapped name continues, not back at column 0";
-}
-
 TEST(ScriptWait, MatchesTheUpperCasedLineUpToTheCursor) {
     TestSession t(kTypeVt100);
     FakeScript script;
@@ -320,41 +262,6 @@ TEST(CarrierLoss, ReportedOnceAndTheBurstIsStillShown) {
     EXPECT_EQ(hangup.immediate, 1);
 }
 
-TEST(CarrierLoss, WithoutADisconnectorThePortIsClosedAnyway) {
-    TestSession t(kTypeTty);
-    t.fake.SetCarrier(true);
-    PumpOnce(t.session);
-    t.fake.SetCarrier(false);
-    EXPECT_EQ(PumpOnce(t.session), kCarrierLost);
-    EXPECT_EQ(t.port.PortOpen, 0);
-    EXPECT_FALSE(t.fake.IsOpen());
-    // Both directions purged, receive side first.
-    ASSERT_GE(t.fake.purges.size(), 2u);
-    EXPECT_EQ(t.fake.purges[t.fake.purges.size() - 2], 10u);
-    EXPECT_EQ(t.fake.purges.back(), 5u);
-}
-
-TEST(PumpLoop, RunsUntilTheLineDropsOrADialogTakesThePort) {
-    TestSession t(kTypeTty);
-    t.fake.SetCarrier(true);
-    int polls = 0;
-    t.fake.onEmptyRead = [&polls](FakePort& f) {
-        if (++polls == 50) f.SetCarrier(false);
-    };
-    RunPumpLoop(t.session);
-    EXPECT_EQ(t.port.PortOpen, 0);
-    EXPECT_EQ(t.pump.PumpRunning, 0);
-
-    TestSession d(kTypeTty);
-    int reads = 0;
-    d.fake.onEmptyRead = [&](FakePort&) {
-        if (++reads == 5) d.pump.SessionDialog = &d;
-    };
-    RunPumpLoop(d.session);
-    EXPECT_EQ(d.port.PortOpen, 1);
-    EXPECT_EQ(d.pump.PumpRunning, 0);
-}
-
 TEST(Transmit, EchoAndOutboundLineEnds) {
     struct Case {
         bool echo, crlf, transfer;
@@ -378,58 +285,6 @@ TEST(Transmit, EchoAndOutboundLineEnds) {
         EXPECT_EQ(t.fake.WrittenText(), c.sent);
         EXPECT_EQ(t.Row(0), c.shown);
     }
-}
-
-TEST(Transmit, EchoedCrLfMovesToTheNextLineAndAClosedPortSendsNothing) {
-    TestSession t(kTypeTty);
-    t.service.LocalEcho = 1;
-    t.service.OutboundCrLf = 1;
-    TransmitBytes(t.session, reinterpret_cast<const uint8_t*>("ab\rc"), 4);
-    EXPECT_EQ(t.Row(0), "ab");
-    EXPECT_EQ(t.Row(1), "c");
-    t.fake.written.clear();
-    t.port.PortOpen = 0;
-    EXPECT_EQ(TransmitBytes(t.session, reinterpret_cast<const uint8_t*>("x"), 1), 0);
-    EXPECT_TRUE(t.fake.written.empty());
-}
-
-TEST(WaitPumping, WaitsForItsTimerWhileShowingWhatArrivesAndBreakHoldsFor150ms) {
-    TestSession t(kTypeTty);
-    t.fake.QueueInput("during the wait");
-    WaitPumping(t.session, 150, true);
-    EXPECT_EQ(t.loop.TickCount(), 150u);
-    EXPECT_FALSE(t.loop.TimerRunning(kWaitTimerId));
-    EXPECT_EQ(t.Row(0), "during the wait");
-
-    TestSession quiet(kTypeTty);
-    quiet.fake.QueueInput("left alone");
-    WaitPumping(quiet.session, 20, false);
-    EXPECT_EQ(quiet.Row(0), "");
-    EXPECT_EQ(quiet.fake.input.size(), 10u);
-
-    SendBreak(t.session);
-    EXPECT_EQ(t.fake.breakCount, 1);
-    EXPECT_FALSE(t.fake.breakOn);
-    EXPECT_EQ(t.loop.TickCount(), 300u);
-}
-
-int Calls(const TestSession& t, const char* kind) {
-    int n = 0;
-    for (const std::string& call : t.display.calls) n += call.rfind(kind, 0) == 0;
-    return n;
-}
-
-TEST(Chat, RemoteTextIsDrawnBelowTheDividerNotStoredAndScrollsAtTheLastRow) {
-    TestSession t(kTypeTty);
-    t.pump.ChatMode = 1;
-    EXPECT_EQ(t.Drain("hi\r\nyo\bX"), 0);
-    EXPECT_EQ(t.pump.chat.remoteRow, 16) << "CR and LF each end a line";
-    EXPECT_EQ(t.pump.chat.remoteCol, 2);
-    EXPECT_EQ(t.Row(14), "");
-    EXPECT_EQ(Calls(t, "cell"), 6) << "h i y o, a blank for BS, X";
-    t.Drain(std::string(10, '\n'));
-    EXPECT_EQ(t.pump.chat.remoteRow, 23);
-    EXPECT_EQ(Calls(t, "scroll"), 3);
 }
 
 }  // namespace
