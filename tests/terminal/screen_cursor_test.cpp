@@ -52,7 +52,6 @@ TEST(ScreenPutChar, InsertModeShiftsTheRestOfTheLineWithinTheWidth) {
     }();
     struct Case { const char* name; std::string before; int col; std::string after; std::string scroll; };
     const Case cases[] = {
-        {"middle", "ABCDE", 1, "AxBCDE", "scroll 8 54 632 70 8 0"},
         {"last column of a full line", full, 79, full.substr(0, 79) + "x", ""},
         {"next to last of a full line", full, 78, full.substr(0, 78) + "x" + full[78], "scroll 624 54 632 70 8 0"},
     };
@@ -79,65 +78,6 @@ TEST(ScreenPutChar, InsertModeShiftsTheRestOfTheLineWithinTheWidth) {
         EXPECT_EQ(AttrAt(rig.s, 0)[c.col], 0x70);
         if (c.col + 1 < static_cast<int>(c.before.size())) {
             EXPECT_EQ(AttrAt(rig.s, 0)[c.col + 1], 0x80 + c.col + 1);
-        }
-    }
-}
-
-TEST(ScreenPutChar, LineDrawingSetTranslatesJThroughX) {
-    struct Case { int g0, g1, shift; const char* in; const char* stored; };
-    const Case cases[] = {
-        {1, 0, 0, "ijklmnopqrstuvwxy", "i|||||-----|||||y"},
-        {0, 1, 1, "jqx", "|-|"}, {0, 1, 0, "jqx", "jqx"},
-        {1, 1, 0, "JQX", "JQX"},  // upper case is never translated
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.in);
-        ScreenRig rig;
-        rig.s.graphics[0] = c.g0;
-        rig.s.graphics[1] = c.g1;
-        rig.s.shift = c.shift;
-        rig.Type(c.in);
-        EXPECT_EQ(rig.Row(0), c.stored);
-    }
-}
-
-// Row 2 holds "0123456789" in attribute 0x1F.
-TEST(ScreenErase, ErasesWithAttributeZeroAndAdjustsTheLength) {
-    struct Case {
-        const char* name;
-        bool toEnd;
-        int col, hOffset;
-        std::string text;  // the first 12 cells afterwards
-        int length;
-        std::string fill;
-    };
-    const Case cases[] = {
-        {"to end from 0", true, 0, 0, "            ", 0, "fill 0 86 1056 102"},
-        {"to end from 4", true, 4, 0, "0123        ", 4, "fill 32 86 1056 102"},
-        {"to end past the last cell", true, 132, 0, "0123456789  ", 132, "fill 1056 86 1056 102"},
-        {"to start from 5", false, 5, 0, "     56789  ", 10, "fill 0 86 40 102"},
-        {"to start far right", false, 200, 0, "            ", 10, "fill 0 86 1600 102"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        ScreenRig rig;
-        rig.s.attr = 0x1F;
-        rig.Put(2, "0123456789");
-        rig.display.calls.clear();
-        rig.s.hOffset = c.hOffset;
-        rig.s.cursorCol = c.col;
-        rig.s.cursorRow = 2;
-        const int x = CursorX(rig.s), y = CursorY(rig.s);
-        if (c.toEnd) EraseToLineEnd(rig.s, y, x);
-        else EraseToLineStart(rig.s, y, x);
-        const ScreenLine& line = LineAt(rig.s, 2);
-        EXPECT_EQ(std::string(reinterpret_cast<const char*>(line.text), 12), c.text);
-        EXPECT_EQ(LengthOf(line), c.length);
-        EXPECT_EQ(rig.display.calls, std::vector<std::string>{c.fill});
-        const uint8_t* attrs = AttrAt(rig.s, 2);
-        for (int i = 0; i < 10; ++i) {
-            const bool erased = c.toEnd ? i >= c.col : i < c.col;
-            EXPECT_EQ(attrs[i], erased ? 0 : 0x1F) << "cell " << i;
         }
     }
 }

@@ -104,41 +104,6 @@ TEST(ScreenRing, LineFeedMovesOrScrollsByWhereTheCursorIs) {
     }
 }
 
-// Region rows 3..8 (1-based) of a 10-row screen labelled a..j; '.' is a blank line.
-TEST(ScreenRing, RegionOperationsMoveOnlyTheRegionsLines) {
-    struct Case {
-        const char* name;
-        void (*act)(TerminalScreen&);
-        const char* after;
-    };
-    const Case cases[] = {
-        {"scroll up", [](TerminalScreen& s) { ScrollRegionUp(s); }, "abdefgh.ij"},
-        {"insert more than fit", [](TerminalScreen& s) { InsertLines(s, 3, 99); }, "abc.....ij"},
-        {"insert below the region", [](TerminalScreen& s) { InsertLines(s, 8, 1); }, "abcdefghij"},
-        {"delete more than fit", [](TerminalScreen& s) { DeleteLines(s, 5, 40); }, "abcde...ij"},
-        {"delete above the top margin", [](TerminalScreen& s) { DeleteLines(s, 0, 1); }, "bcdefgh.ij"},
-        // Down over the whole screen: the bottom line is lost, nothing enters the history.
-        {"whole screen down", [](TerminalScreen& s) { s.marginTop = 1, s.marginBottom = 10, ScrollRegionDown(s); },
-         ".abcdefghi"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        ScreenRig rig(10, 40);
-        for (int r = 0; r < 10; ++r) rig.Put(r, std::string(1, static_cast<char>('a' + r)));
-        rig.s.marginTop = 3;
-        rig.s.marginBottom = 8;
-        const int oldest = rig.s.oldest, newest = rig.s.newest, top = rig.s.top;
-
-        c.act(rig.s);
-
-        EXPECT_EQ(rig.Column0(10), c.after);
-        EXPECT_EQ(rig.s.livePos, 0);
-        EXPECT_EQ(rig.s.oldest, oldest);
-        EXPECT_EQ(rig.s.newest, newest);
-        EXPECT_EQ(rig.s.top, top);
-    }
-}
-
 TEST(ScreenRing, AMovedLineShowsNothingOfWhatItsRowHeldBefore) {
     ScreenRig rig(10, 40);
     rig.Put(2, "xy");

@@ -100,7 +100,7 @@ TEST(SequenceEntry, EscRestartsTheCollectorAndCrOrCanAbandonIt) {
 TEST(SequenceEntry, DesignationsKeypadAndIgnoredFinals) {
     const struct { int type; std::string bytes; const char* row0; int g0, g1, keypadApp, numLockOns; } cases[] = {
         {kTypeVt100, "\x1b)0q\x0eq\x0fq", "q-q", 0, 1, 0, 0},  // G1 is shown after SO
-        {kTypeVt100, "\x1b(0q\x1b(Bq", "-q", 0, 0, 0, 0},
+        {kTypeVt100, "\x1b(0ijoswxyJ\x1b(Bq", "i|--||yJq", 0, 0, 0, 0},  // j..x only, lower case only
         {kTypeVt100Color, "\x1b(0q\x1b)0\x0eq", "qq", 0, 0, 0, 0},  // no line drawing in colour
         {kTypeVt100, "\x1b*0q", "q", 0, 0, 0, 0}, {kTypeVt220, "\x1b(0\x1b)0\x1b)B", "", 1, 0, 0, 0},
         {kTypeVt102, "\x1b)0q\x0eqx\x0fq", "q-|q", 0, 1, 0, 0}, {kTypeVt100, "\x1b=", "", 0, 0, 1, 1},
