@@ -237,11 +237,9 @@ TEST(DialCommandTest, PrefixToneNumberAndSuffix) {
     } cases[] = {
         {"ATD", 1, "9", "(1) 2-3", "^M", "ATDT 9,123\r"},
         {"ATD", 0, "9", "(1) 2-3", "^M", "ATDP 9,123\r"},
-        {"ATD", 1, "", "555 0100", "^M", "ATDT 5550100\r"},
         {"AT^[D", 1, "*70", "12", "", "AT\x1b" "DT *70,12"},
         {"ATD", 2, "9", "123", "^M", ""},       // direct line: nothing to dial
         {"ATD", 1, "9", "( ) - ", "^M", ""},    // nothing left of the number
-        {"ATD", 1, "9", "", "^M", ""},
         {"", 1, "", "1+2", "", "T 1+2"},
     };
     for (const Case& c : cases) {
@@ -307,7 +305,6 @@ TEST(DialerTest, ConnectsOnlyWhileDialing) {
     } cases[] = {
         {"connect text", false, "\r\nCONNECT 9600/ARQ\r\n", false, "CONNECT 9600/ARQ", "CONNECT 9600/ARQ\r\n"},
         {"carrier detect", false, "", true, "Connected", ""},
-        {"carrier with half a line", false, "\r\nCONN", true, "Connected", "CONN\r\n"},
         // DCD forced on: the OK to the init string is enough, nothing is dialled.
         {"carrier on all along", true, "", false, "Connected", ""},
         {"text that is no result", false, "\r\nRINGING\r\n\r\nCONNECT\r\n", false, "CONNECT", "RINGING\r\nCONNECT\r\n"},
@@ -348,7 +345,6 @@ TEST(DialerTest, RedialsUntilTheRetriesAreUsedUp) {
         {"retry count 3 dials three times", 3, 30, {"BUSY", "NO ANSWER", "NO CARRIER", "BUSY"}, {"1", "2", "3"}, 3000, -1},
         {"countdown ends the attempt", 2, 5, {"", "CONNECT"}, {"1", "2"}, 7000, 1},
         {"time-out 0 is 60 seconds", 2, 0, {"", "CONNECT"}, {"1", "2"}, 62000, 1},
-        {"silence on every attempt", 1, 10, {"", ""}, {"1"}, 0, -1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -379,19 +375,6 @@ TEST(DialerTest, RedialsUntilTheRetriesAreUsedUp) {
             }
         }
     }
-}
-
-TEST(DialerTest, CountdownShowsTheSecondsLeft) {
-    DialRig rig;
-    rig.t.service = Service("ACME", "5550100", 0, 3);
-    rig.Start();
-    rig.Run();
-    // Open shows the full time-out, each tick two places; the dial restarts it.
-    const std::vector<std::string> shown = rig.history[kDialCtlCountdown];
-    ASSERT_GE(shown.size(), 4u);
-    EXPECT_EQ("3", shown[0]);
-    EXPECT_EQ((std::vector<std::string>{" 2", " 1", " 0"}),
-              std::vector<std::string>(shown.end() - 3, shown.end()));
 }
 
 TEST(DialerTest, InitialisationThatIsNeverAnswered) {
@@ -547,27 +530,6 @@ TEST(DialerTest, BatchDialWithoutAnyNumberGivesUp) {
         rig.Run();
         ASSERT_TRUE(rig.ended.has_value()) << "no endless search";
         EXPECT_EQ(static_cast<std::size_t>(c.dials), rig.dials.size());
-    }
-}
-
-TEST(DialerTest, ConnectInBatchDialDropsAMissingScript) {
-    const struct Case {
-        bool batch;
-        bool scriptFile;
-        int scriptActive;
-    } cases[] = {{true, false, 0}, {true, true, 1}, {false, false, 1}};
-    for (const Case& c : cases) {
-        DialRig rig;
-        rig.scriptActive = 1;
-        if (c.scriptFile) rig.scripts["ACME"] = 1;
-        rig.batch.Add("ACME");
-        rig.files["ACME"] = rig.t.service;
-        rig.onDial = [](FakePort& port, int) { port.QueueInput("\r\nCONNECT\r\n"); };
-        rig.Start(c.batch);
-        rig.Run();
-        ASSERT_EQ(std::optional<int>(0), rig.ended);
-        EXPECT_EQ(c.scriptActive, rig.scriptActive) << c.batch << c.scriptFile;
-        EXPECT_TRUE(rig.batch.Empty());
     }
 }
 

@@ -250,35 +250,6 @@ struct ModemDialogRig {
     }
 };
 
-// The list: OK stores the choice, Cancel nothing; a damaged index selects no
-// line and opens no profile.
-TEST(ModemDialogs, ListStoresTheChoiceOnlyOnOk) {
-    ProfileDir dir;
-    ModemDialogRig rig(dir);
-    rig.select.Open(rig.list);
-    EXPECT_EQ(std::vector<std::string>(std::begin(ManufacturerTable), std::end(ManufacturerTable)),
-              rig.list.items[dlg::kModemList]);
-    EXPECT_EQ(kHayesIndex, rig.list.Selection(dlg::kModemList));
-    rig.list.SelectItem(dlg::kModemList, 0);
-    rig.select.ListChanged(rig.list);
-    rig.select.Command(rig.list, dlg::kCancel);
-    EXPECT_EQ(kHayesIndex, rig.service.ModemIndex);
-    rig.select.Command(rig.list, dlg::kOk);
-    EXPECT_EQ(0, rig.service.ModemIndex);
-    rig.select.Command(rig.list, dlg::kHelp);
-    EXPECT_EQ(std::vector<unsigned>{kModemHelpContext}, rig.list.helpContexts);
-
-    rig.service.ModemIndex = 40;
-    rig.list = {};
-    rig.select.Open(rig.list);
-    EXPECT_EQ(-1, rig.list.Selection(dlg::kModemList));
-    rig.select.ListChanged(rig.list);  // a notification with nothing selected
-    rig.select.Command(rig.list, dlg::kModemSelect);
-    EXPECT_FALSE(rig.commandDialog.has_value());
-    rig.select.Command(rig.list, dlg::kOk);
-    EXPECT_EQ(40, rig.service.ModemIndex);
-}
-
 // The result codes reload the file over the working profile; what was typed in
 // the profile dialog before must still be what its OK saves.
 TEST(ModemDialogs, ResultCodesReloadWithoutLosingTextTypedBefore) {
