@@ -132,13 +132,13 @@ class Pty:
     def close_slave(self):
         if self.slave is not None:
             os.close(self.slave)
-            self.slave = None
+        self.slave = None
 
     def close(self):
         self.close_slave()
         if self.master is not None:
             os.close(self.master)
-            self.master = None
+        self.master = None
 
 
 class Outcome:
@@ -175,14 +175,6 @@ class Case:
     def __init__(self, name, ours, peer, placement, check, weight, peer_is_xfer=False, lrzsz_receives=False):
         self.name, self.ours, self.peer, self.placement, self.check = name, ours, peer, placement, check
         self.weight, self.peer_is_xfer, self.lrzsz_receives = weight, peer_is_xfer, lrzsz_receives
-
-
-def read_log(path):
-    try:
-        with open(path, "rb") as f:
-            return f.read().decode("latin-1").replace("\r", "\n")
-    except OSError:
-        return ""
 
 
 def spawn_on_slave(cmd, cwd, err, pty, by_path):
@@ -265,6 +257,10 @@ def file_bytes(path):
         return None
 
 
+def read_log(path):
+    return (file_bytes(path) or b"").decode("latin-1").replace("\r", "\n")
+
+
 def padded(data, block, pad):
     return data + bytes([pad]) * ((-len(data)) % block)
 
@@ -281,12 +277,8 @@ def lrzsz_padded_ok(data, got, max_block):
 def describe(data, got):
     if got is None:
         return "no file"
-    if got == data:
-        return "the same %d bytes" % len(data)
-    first = next((i for i in range(min(len(data), len(got))) if data[i] != got[i]), None)
-    if first is not None:
-        return "%d bytes, first difference at %d (sent %d)" % (len(got), first, len(data))
-    return "%d bytes for %d sent" % (len(got), len(data))
+    first = next((i for i in range(min(len(data), len(got))) if data[i] != got[i]), min(len(data), len(got)))
+    return "%d bytes for %d sent, first difference at %d" % (len(got), len(data), first)
 
 
 def expect_status(o, ours, peer):
