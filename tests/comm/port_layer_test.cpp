@@ -138,34 +138,6 @@ TEST_F(PortTest, OpenPrimesTheDeviceInOrderAt2400EightNoneOne) {
     EXPECT_EQ(port.PortOpen, 0);
 }
 
-TEST_F(PortTest, OpenFailureTouchesNothingElse) {
-    struct Case {
-        const char* what;
-        bool nullHandle, openFails, missing;
-        const char* name;
-    } cases[] = {
-        {"device refuses", false, true, false, "COM1:"},
-        {"device missing", false, false, true, "COM1:"},
-        {"no name", false, false, false, nullptr},
-        {"no backend", true, false, false, "COM1:"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        FakePort device;
-        device.openFails = c.openFails;
-        if (c.missing) device.missingDevices.push_back("COM1:");
-        PortState p;
-        p.handle = c.nullHandle ? nullptr : &device;
-        p.PortDcb.BaudRate = 1200;
-        EXPECT_EQ(OpenPort(p, c.name, 1024, 1024), -1);
-        EXPECT_FALSE(device.IsOpen());
-        for (const std::string& call : device.calls) EXPECT_EQ(call, "Open");
-        EXPECT_TRUE(device.states.empty());
-        EXPECT_EQ(p.PortDcb.BaudRate, 1200u);
-        EXPECT_EQ(p.PortOpen, 0);
-    }
-}
-
 TEST_F(PortTest, ConnectOpensTheServicePortDropsDtrOnceAndAppliesTheDcb) {
     EXPECT_EQ(ConnectPort(port, Service(1, 2, 0, 3, 5, 2), ui, nullptr), 0);
     EXPECT_EQ(port.PortOpen, 1);
@@ -183,23 +155,32 @@ TEST_F(PortTest, ConnectOpensTheServicePortDropsDtrOnceAndAppliesTheDcb) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST_F(PortTest, ConnectFailureShowsDeviceOpenError) {
-    struct Case {
+// A failed open touches nothing else; ConnectPort then shows "Device open error".
+TEST_F(PortTest, OpenFailureTouchesNothingAndConnectShowsDeviceOpenError) {
+    const struct {
         const char* what;
-        bool openFails;
+        bool nullHandle, openFails, missing;
+        const char* name;
         int portIndex;
-        bool nullHandle;
     } cases[] = {
-        {"device refuses", true, 0, false},
-        {"port index past COM8", false, 8, false},
-        {"no backend", false, 0, true},
+        {"device refuses", false, true, false, "COM1:", 0},
+        {"device missing", false, false, true, "COM1:", 0},
+        {"no name / port index past COM8", false, false, false, nullptr, 8},
+        {"no backend", true, false, false, "COM1:", 0},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         FakePort device;
         device.openFails = c.openFails;
+        if (c.missing) device.missingDevices.push_back("COM1:");
         PortState p;
         p.handle = c.nullHandle ? nullptr : &device;
+        p.PortDcb.BaudRate = 1200;
+        EXPECT_EQ(OpenPort(p, c.name, 1024, 1024), -1);
+        EXPECT_FALSE(device.IsOpen());
+        for (const std::string& call : device.calls) EXPECT_EQ(call, "Open");
+        EXPECT_EQ(p.PortDcb.BaudRate, 1200u);
+
         RecordingUi shown;
         EXPECT_EQ(ConnectPort(p, Service(0, 0, 0, 0, 7, c.portIndex), shown, nullptr), -1);
         EXPECT_EQ(p.PortOpen, 0);
