@@ -406,15 +406,5 @@ TEST(DecSelectiveErase, SetAndClearedByQuoteQ) {
     }
 }
 
-TEST(DecFinals, OutsideTheTableDoNothing) {
-    for (const char* bytes : {"\x1b[5}", "\x1b[5~", "\x1b[2;3~"}) {
-        Term t(kTypeVt220);
-        t.Lettered().At(3, 3).Feed(bytes);
-        EXPECT_EQ(t.Column0(), kSame);
-        EXPECT_EQ(t.CursorRow() * 100 + t.CursorCol(), 303);
-        EXPECT_EQ(t.Answers(), "");
-    }
-}
-
 }  // namespace
 }  // namespace palvex

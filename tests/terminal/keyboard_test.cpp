@@ -136,16 +136,6 @@ TEST_F(Keyboard, CharacterMessagesOfTranslatedKeysAreDropped) {
     }
 }
 
-TEST_F(Keyboard, KeypadFiveSendsTheDigitOrItsSlotButNeverBoth) {
-    for (int keypadApp : {0, 1}) {
-        t.modes.keypadApp = keypadApp;
-        KeyDown(t.session, in, map, kPad5);
-        KeyCharacter(t.session, in, map, '5', false);
-        KeyUp(t.session, in, map, kPad5);
-        EXPECT_EQ(keypadApp ? "\x1bOu" : "5", Sent()) << "keypadApp " << keypadApp;
-    }
-}
-
 TEST_F(Keyboard, AfterEscSpaceGArrowsGoOutInEightBits) {
     t.Interpret("\x1b G");
     ASSERT_EQ(1, t.modes.c1Answers);

@@ -93,29 +93,6 @@ TEST(ScreenAllocation, AFailedResizeKeepsTheOldRing) {
     EXPECT_EQ(rig.Row(0), "still here");
 }
 
-TEST(ScreenRobustness, AScreenWithoutARingIgnoresEverything) {
-    TerminalScreen s;  // no ring, no display
-    PutChar(s, 'a');
-    LineFeed(s);
-    CarriageReturn(s);
-    Tab(s);
-    DeleteLeft(s);
-    ScrollRegionUp(s);
-    ScrollRegionDown(s);
-    InsertLines(s, 0, 3);
-    DeleteLines(s, 0, 3);
-    EraseToLineEnd(s, 54, 0);
-    EraseToLineStart(s, 54, 80);
-    AdvanceRing(s);
-    HistoryScroll(s, ScrollCode::PageUp);
-    SetScreenRows(s, 30);
-    ClearBuffer(s);
-    ShowLiveScreen(s);
-    EXPECT_EQ(LengthOf(LineAt(s, 5)), 0);
-    EXPECT_NE(AttrAt(s, 5), nullptr);
-    EXPECT_NE(SelAt(s, 5), nullptr);
-}
-
 // Cursor, margins and sizes out of range, each followed by every primitive;
 // afterwards every line's length must still lie within its cells.
 TEST(ScreenRobustness, OutOfRangeStateNeverWritesPastALine) {

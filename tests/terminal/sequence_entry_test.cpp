@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "comm/memory_port.h"
 #include "terminal/dec_common.h"
 #include "terminal/dec_term_rig.h"
 
@@ -218,40 +217,6 @@ TEST(DecParams, ReadLikeTheRuntimeDecimalConversion) {
     EXPECT_EQ(dec::NumberAfter(Text("[3"), 1, ';'), 0);
     EXPECT_EQ(dec::CountParam(Text("")), 1);
     EXPECT_EQ(dec::CountParam(Text("[0")), 0);
-}
-
-TEST(DecAnswers, SevenAndEightBitForms) {
-    struct Case { const char* text; bool eightBit; std::string sent; } cases[] = {
-        {"\x1b[0n", false, "\x1b[0n"}, {"\x1b[0n", true, "\x9b" "0n"},
-        {"\x1b/Z", true, "\x1b/Z"},  // only a leading ESC [ has an 8-bit form
-    };
-    for (const Case& c : cases) {
-        Term t(kTypeVt220);
-        MemoryPort line(nullptr, 0);
-        line.Open("COM1:");
-        t.rig.port.handle = &line;
-        dec::SendAnswer(t.rig.session, c.text, c.eightBit);
-        t.rig.port.handle = nullptr;
-        EXPECT_EQ(std::string(line.written.begin(), line.written.end()), c.sent) << Show(c.text);
-    }
-}
-
-TEST(DecCaret, MovesWithoutShowingDuringABurst) {
-    RecordingDisplay display;
-    TermOptions o;
-    o.type = kTypeVt220;
-    TerminalRig rig(o, &display);
-    rig.screen.cursorRow = 3;
-    rig.screen.cursorCol = 5;
-    display.HideCaret();
-    dec::MoveCaret(rig.screen);
-    EXPECT_FALSE(display.caretShown);
-    EXPECT_EQ(display.caretX, 5 * rig.screen.cellWidth);
-    EXPECT_EQ(display.caretY, kTextTop + 3 * rig.screen.cellHeight);
-    // A cursor in columns scrolled off to the left leaves the caret where it was.
-    rig.screen.hOffset = 10;
-    dec::MoveCaret(rig.screen);
-    EXPECT_EQ(display.caretX, 5 * rig.screen.cellWidth);
 }
 
 }  // namespace

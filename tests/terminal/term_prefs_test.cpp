@@ -144,43 +144,6 @@ TEST_F(TermPrefsTest, HeightOutside24To99IsRefusedAndOnlyAConnectionTakesItAtOnc
     }
 }
 
-TEST_F(TermPrefsTest, AScrollRangeChangeIsSavedForTheRestartAndTouchesNothingElse) {
-    const struct { const char* typed; std::vector<int> shown; const char* written; } cases[] = {
-        {"20", {str::kStrScrollRangeInvalid}, nullptr},
-        {"3000", {str::kStrScrollRangeOnRestart}, "scroll=3000"},
-        {"1000", {}, nullptr},  // unchanged: nothing said, nothing written
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.typed);
-        profile_ = MemoryProfileStore();
-        settings_.ScrollLines = 1000;
-        screen_->rows = 24;
-        screen_->scrollRange = 1000;
-        service_.TerminalHeight = 24;
-        Open();
-        const ServiceEntry before = service_;
-        Type(dlg::kTermScrollRange, c.typed);
-        EXPECT_EQ(c.shown, Ok());
-        EXPECT_EQ(c.written != nullptr || c.shown.empty(), view_.closed);
-        EXPECT_EQ(c.written ? Log{c.written} : Log{}, profile_.writes);
-        EXPECT_EQ(1000, screen_->scrollRange) << "the running ring is never resized here";
-        EXPECT_EQ(0, std::memcmp(&before, &service_, sizeof before));
-        for (const auto& entry : log_) EXPECT_NE(0u, entry.rfind("rows", 0)) << entry;
-        EXPECT_EQ(c.written ? 3000 : 1000, settings_.ScrollLines) << "the value the next opening shows";
-    }
-}
-
-TEST_F(TermPrefsTest, ANonNumberInTheScrollRangeBeeps) {
-    Open();
-    const struct { const char* typed; int beeps, range; } cases[] = {{"25", 0, 25}, {"25a", 1, 0}, {"", 0, 0}};
-    for (const auto& c : cases) {
-        ui_.beeps.clear();
-        Type(dlg::kTermScrollRange, c.typed);
-        EXPECT_EQ(c.beeps, static_cast<int>(ui_.beeps.size())) << c.typed;
-        EXPECT_EQ(c.range, dialog_->WorkingScrollRange()) << c.typed;
-    }
-}
-
 TEST_F(TermPrefsTest, OkRunsItsStepsInOrderSoARefusedHeightFollowsAWrittenRange) {
     service_.TerminalHeight = 24;
     Open();
@@ -294,18 +257,6 @@ TEST_F(TermPrefsTest, CancelPutsTheRecordBackButKeepsWhatTheColourAndFontDialogs
     EXPECT_TRUE(view_.closed);
     EXPECT_EQ(Log{"keymap 4"}, log_);
     EXPECT_EQ(kTypeVt100, service_.TerminalType);
-}
-
-TEST_F(TermPrefsTest, TheButtonsOpenTheirDialogsForTheWorkingType) {
-    Open();
-    dialog_->TypeSelected(view_, kTypeVt320);
-    EXPECT_TRUE(dialog_->Command(view_, dlg::kTermKeyboard));
-    EXPECT_TRUE(dialog_->Command(view_, dlg::kTermFont));
-    EXPECT_TRUE(dialog_->Command(view_, dlg::kHelp));
-    EXPECT_FALSE(dialog_->Command(view_, dlg::kTermTypeList));
-    EXPECT_EQ((Log{"editor 7", "font dialog", "setup font"}), log_);
-    EXPECT_EQ(std::vector<unsigned>{170}, view_.helpContexts);
-    EXPECT_FALSE(view_.closed);
 }
 
 }  // namespace
