@@ -155,12 +155,8 @@ TEST(ReceiveLoop, SilenceCountsTimeoutsUntilTheLimit) {
 TEST(ReceiveLoop, BadBlocksAreRetriedUpToTheLimit) {
     std::string badCrc = Frame(kSOH, 1, "data");
     badCrc[10] ^= 0x40;
-    struct Case {
-        int protocol;
-        std::string block;
-        const char* error;
-        int naks;  // YMODEM-G ends at the first error
-    } cases[] = {
+    // naks: YMODEM-G ends at the first error
+    struct Case { int protocol; std::string block; const char* error; int naks; } cases[] = {
         {kProtoXmodemCrc, badCrc, "crc error", 2},
         {kProtoXmodemCrc, Frame(kSOH, 3, "data"), "Bad sequence error", 2},
         {kProtoXmodemChecksum, Frame(kSTX, 1, "", testing::Check::Sum).substr(0, 132), "bad packet", 2},

@@ -157,10 +157,8 @@ TEST(ReceiveRun, UnfinishedEnds) {
 }
 
 TEST(ReceiveButton, FirstPressCancelsSecondCloses) {
-    struct Case {
-        int protocol;
-        bool showsEnd;  // X/YMODEM end here; ZMODEM and ASCII in their loops
-    } cases[] = {{kProtoYmodemG, true}, {kProtoZmodem, false}};
+    // showsEnd: X/YMODEM end here; ZMODEM and ASCII in their loops
+    struct Case { int protocol; bool showsEnd; } cases[] = {{kProtoYmodemG, true}, {kProtoZmodem, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.protocol);
         TransferRig rig(c.protocol);

@@ -102,14 +102,8 @@ TEST(TransferSettingsTest, OkRefusesWhatIsOutOfRangeWithItsMessageAndStoresNothi
     const Field kermit = [](const ServiceEntry& s) { return int{s.KermitPacketSize}; };
     const Field line = [](const ServiceEntry& s) { return int{s.AsciiLineDelay}; };
     const Field character = [](const ServiceEntry& s) { return int{s.AsciiCharDelay}; };
-    struct Case {
-        char dialog;
-        int control;
-        const char* typed;
-        int refusal;  // string id, 0 when accepted
-        Field field;
-        int stored;
-    } cases[] = {
+    // refusal: string id, 0 when accepted
+    struct Case { char dialog; int control; const char* typed; int refusal; Field field; int stored; } cases[] = {
         {'P', dlg::kProtoMaxErrors, "0", str::kStrMaxErrorsInvalid, maxErrors, 0},
         {'P', dlg::kProtoMaxErrors, "32768", str::kStrMaxErrorsInvalid, maxErrors, 0},
         {'P', dlg::kProtoMaxErrors, " 12 ", 0, maxErrors, 12},
