@@ -166,13 +166,14 @@ enum Kind { Any, Check, Radio };
 
 struct ControlRow {
     int id;
-    const char* text;  // nullptr: not fixed
+    const char* text;
     Kind kind = Any;
 };
 
 struct DialogRow {
     const char* name;
     const char* title;  // nullptr: set by the procedure or not fixed
+    std::vector<int> ids;  // controls the procedure fills or reads
     std::vector<ControlRow> controls;
     std::vector<const char*> labels = {};  // static texts without a fixed id
     std::vector<int> absent = {};          // ids that must not exist
@@ -189,87 +190,69 @@ std::vector<ControlRow> With(std::vector<ControlRow> rows) {
 
 const std::vector<DialogRow>& Dialogs() {
     static const std::vector<DialogRow> rows = {
-        {"MSGDIALOG", "Message", {{1, "OK"}, {2, "CANCEL"}, {6, "Yes"}, {7, "NO"}}, {}, {}, {2, 6, 7}},
-        {"DEFDIR", "Default Directory", With({{101, nullptr}, {102, nullptr}, {104, "Session capture", Check}}),
+        {"MSGDIALOG", "Message", {}, {{1, "OK"}, {2, "CANCEL"}, {6, "Yes"}, {7, "NO"}}, {}, {}, {2, 6, 7}},
+        {"DEFDIR", "Default Directory", {101, 102}, With({{104, "Session capture", Check}}),
          {"Enter default directory for downloads:", "Enter default directory for session logs:"}},
-        {"ABOUT", nullptr, {}},
-        {"COLOR", nullptr, {{998, "Help"}}},
-        {"FONTDLG", nullptr, {}},
-        {"COMMSTATUS", "Communication Status",
-         {{20, nullptr}, {10, nullptr, Check}, {50, nullptr}, {60, nullptr}, {400, "OK"}, {11, "Reset Term"},
-          {998, "Help"}},
+        {"ABOUT", nullptr, {}, {}},
+        {"COLOR", nullptr, {}, {{998, "Help"}}},
+        {"FONTDLG", nullptr, {}, {}},
+        {"COMMSTATUS", "Communication Status", {20, 50, 60},
+         {{10, nullptr, Check}, {400, "OK"}, {11, "Reset Term"}, {998, "Help"}},
          {"Transmission is waiting for clear-to-send signal",
           "Transmission is waiting as a result of xoff character ", "Number of characters in receive queue",
           "Number of characters in transmit queue"}},
-        {"DATABIT", "Communication Parameter",
+        {"DATABIT", "Communication Parameter", {},
          With({{11, "None", Radio}, {12, "Odd", Radio}, {13, "Even", Radio}, {20, "1", Radio}, {22, "2", Radio},
                {50, "8", Radio}, {51, "7", Radio}}),
          {}, {21}},
-        {"TERMDLG", "Terminal Preferences",
-         {{120, nullptr}, {14, nullptr}, {18, "80", Radio}, {19, "132", Radio}, {13, nullptr}, {200, nullptr},
-          {12, "Display controls", Check}, {17, "Local Echo", Check}, {15, "CR->CR/LF (Inbound)", Check},
-          {16, "CR->CR/LF (Outbound)", Check}, {21, "Autowrap", Check}, {10, "Backspace <-> Delete", Check},
-          {11, "Scroll Lock", Check}, {24, "Keypad Application", Check}, {100, "None", Radio},
-          {101, "Term", Radio}, {102, "Font", Radio}, {20, "Keyboard.."}, {22, "Color.."}, {23, "Font.."},
-          {998, "Help"}},
+        {"TERMDLG", "Terminal Preferences", {120, 14, 13, 200},
+         {{18, "80", Radio}, {19, "132", Radio}, {12, "Display controls", Check}, {17, "Local Echo", Check},
+          {15, "CR->CR/LF (Inbound)", Check}, {16, "CR->CR/LF (Outbound)", Check}, {21, "Autowrap", Check},
+          {10, "Backspace <-> Delete", Check}, {11, "Scroll Lock", Check}, {24, "Keypad Application", Check},
+          {100, "None", Radio}, {101, "Term", Radio}, {102, "Font", Radio}, {20, "Keyboard.."}, {22, "Color.."},
+          {23, "Font.."}, {998, "Help"}},
          {"Terminals", "Flow Control", "Terminal Height", "Scroll Range", "Resize when window size changes"}},
-        {"KEYMAP", "Keymap Editor ", With({{401, "Default"}}), {"NumLock", "Application mode"}},
-        {"KEYFUNCTION", "Key Definition", {{400, "OK"}, {300, "Cancel"}}},
-        {"KEYCODE", "Keycode", {{400, "OK"}}, {"Unshifted", "Shifted", "Control"}},
-        {"MODEM", nullptr, With({{1, nullptr}, {301, "Select"}})},
-        {"MODEMDLG", nullptr,
-         With({{500, nullptr}, {501, nullptr}, {502, nullptr}, {505, nullptr}, {507, nullptr}, {506, nullptr},
-               {510, nullptr}, {508, "Result Code >>"}}),
+        {"KEYMAP", "Keymap Editor ", {}, With({{401, "Default"}}), {"NumLock", "Application mode"}},
+        {"KEYFUNCTION", "Key Definition", {}, {{400, "OK"}, {300, "Cancel"}}},
+        {"KEYCODE", "Keycode", {}, {{400, "OK"}}, {"Unshifted", "Shifted", "Control"}},
+        {"MODEM", nullptr, {1}, With({{301, "Select"}})},
+        {"MODEMDLG", nullptr, {500, 501, 502, 505, 507, 506, 510}, With({{508, "Result Code >>"}}),
          {"Dial", "Prefix", "Suffix", "Hangup", "InitString", "Reset", "Escape", "Valid Dial\nCharacters"}},
-        {"MODEMRESULTCODE", "Modem Response",
-         With({{101, nullptr}, {102, nullptr}, {103, nullptr}, {104, nullptr}, {105, nullptr}, {106, nullptr},
-               {111, nullptr}, {107, nullptr}}),
+        {"MODEMRESULTCODE", "Modem Response", {101, 102, 103, 104, 105, 106, 111, 107}, With({}),
          {"Busy:", "Dialtone:", "Carrier:", "Answer:", "Timeout:", "Error:", "OK:", "Connect:"}},
-        {"DIALDIALOG", "Dial", {{300, "Cancel"}, {4, nullptr}, {6, nullptr}, {10, nullptr}, {20, nullptr}, {11, nullptr}},
+        {"DIALDIALOG", "Dial", {4, 6, 10, 20, 11}, {{300, "Cancel"}},
          {"Dialing:", "Status:", "Last status:", "Timer:", "Retry count:"}},
-        {"PORT", "Check modem port", {{400, "OK"}, {12, nullptr}}},
-        {"PHONEDIALOG", "Phonebook",
+        {"PORT", "Check modem port", {12}, {{400, "OK"}}},
+        {"PHONEDIALOG", "Phonebook", {106, 109, 101, 110},
          {{500, "Dial"}, {103, "New"}, {105, "Edit"}, {205, "Copy"}, {104, "Delete"}, {102, "Autolog"},
-          {107, "Options"}, {111, "Remove"}, {300, "Cancel"}, {998, "Help"}, {108, "Batch dial", Check},
-          {106, nullptr}, {109, nullptr}, {101, nullptr}, {110, nullptr}},
+          {107, "Options"}, {111, "Remove"}, {300, "Cancel"}, {998, "Help"}, {108, "Batch dial", Check}},
          {"Batch dial entries:", "Port:Baud,Databits,Parity,Stopbit"}, {}, {}, 500},
-        {"COPYOPTION", "Copy to a New Service", With({{101, nullptr}, {102, nullptr}, {103, nullptr}}),
+        {"COPYOPTION", "Copy to a New Service", {101, 102, 103}, With({}),
          {"Service Name:", "Phone:", "Phone Prefix:"}},
-        {"DIALOPTION", "Dialing Options", With({{101, nullptr}, {108, nullptr}}), {"Retry Dial Count:", "Timeout:"}},
-        {"SERVICE", "Communication Setting",
-         With({{100, nullptr}, {200, nullptr}, {15, nullptr}, {170, nullptr}, {160, nullptr}, {20, "1", Radio},
-               {22, "2", Radio}, {11, "None", Radio}, {12, "Odd", Radio}, {13, "Even", Radio}, {50, "8", Radio},
-               {51, "7", Radio}, {52, "Pulse", Radio}, {53, "Tone", Radio}, {54, "None", Radio},
+        {"DIALOPTION", "Dialing Options", {101, 108}, With({}), {"Retry Dial Count:", "Timeout:"}},
+        {"SERVICE", "Communication Setting", {100, 200, 15, 170, 160},
+         With({{20, "1", Radio}, {22, "2", Radio}, {11, "None", Radio}, {12, "Odd", Radio}, {13, "Even", Radio},
+               {50, "8", Radio}, {51, "7", Radio}, {52, "Pulse", Radio}, {53, "Tone", Radio}, {54, "None", Radio},
                {18, "Def. Setting"}, {60, "Modem.."}, {70, "Term.."}, {80, "Protocol.."}}),
          {}, {21}},
-        {"XFRDLG", "File Receiving",
-         {{10, nullptr}, {11, nullptr}, {12, nullptr}, {13, nullptr}, {14, nullptr}, {15, nullptr}, {16, nullptr},
-          {17, nullptr}, {18, nullptr}, {19, nullptr}, {100, nullptr}, {300, "Cancel"}, {20, nullptr}}},
-        {"PROTODLG", "Protocol Preference",
-         With({{3007, nullptr}, {255, nullptr}, {256, "Keep backup:", Check}, {3006, "Options.."},
-               {301, "Def. Dir.."}}),
-         {"Maximum number of errors:"}},
-        {"ZMODEMOPTION", nullptr,
+        {"XFRDLG", "File Receiving", {10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 100, 20}, {{300, "Cancel"}}},
+        {"PROTODLG", "Protocol Preference", {3007, 255},
+         With({{256, "Keep backup:", Check}, {3006, "Options.."}, {301, "Def. Dir.."}}), {"Maximum number of errors:"}},
+        {"ZMODEMOPTION", nullptr, {},
          With({{102, "Send skip if file exists", Check}, {103, "Crash recover", Check},
                {104, "Segmented streaming", Check}, {105, "Escape control", Check}})},
-        {"KERMITOPTION", nullptr, With({{101, nullptr}, {102, "Eightbit prefixing:", Check}}), {"Packet size:"}},
-        {"ASCIIOPTIONS", nullptr,
-         With({{101, "Strip linefeed when sending", Check}, {102, nullptr}, {103, nullptr}, {105, nullptr},
-               {104, nullptr}}),
+        {"KERMITOPTION", nullptr, {101}, With({{102, "Eightbit prefixing:", Check}}), {"Packet size:"}},
+        {"ASCIIOPTIONS", nullptr, {102, 103, 105, 104}, With({{101, "Strip linefeed when sending", Check}}),
          {"Character to initiate transfer", "Character to end file transfer"}},
-        {"BATCHLIST", nullptr,
-         {{101, nullptr}, {301, "Add"}, {302, "Delete"}, {400, "Done"}, {300, "Cancel"}, {998, "Help"}}},
-        {"FILEDLG", nullptr,
-         {{108, nullptr}, {103, nullptr}, {105, nullptr}, {106, nullptr}, {104, "  Path:"}, {107, nullptr},
-          {109, nullptr}, {400, "OK"}, {300, "Cancel"}},
+        {"BATCHLIST", nullptr, {101},
+         {{301, "Add"}, {302, "Delete"}, {400, "Done"}, {300, "Cancel"}, {998, "Help"}}},
+        {"FILEDLG", nullptr, {108, 103, 105, 106, 107, 109}, {{104, "  Path:"}, {400, "OK"}, {300, "Cancel"}},
          {"Filename:", "Filetype:"}, {}, {107, 109}},
-        {"FILEOPEN", nullptr,
-         {{108, nullptr}, {103, nullptr}, {105, nullptr}, {106, nullptr}, {104, "  Path:"}, {107, nullptr},
-          {109, nullptr}, {400, "OK"}, {300, "Cancel"}},
+        {"FILEOPEN", nullptr, {108, 103, 105, 106, 107, 109}, {{104, "  Path:"}, {400, "OK"}, {300, "Cancel"}},
          {"Filename:", "Filetype:"}, {}, {107, 109}},
-        {"SCRIPTDLG", "Script", {{10, nullptr}, {300, "Cancel"}}},
-        {"PRINTABORT", "Print", {{300, "Cancel"}}, {"Printing...."}},
-        {"PRINTSETUP", nullptr, {}},
+        {"SCRIPTDLG", "Script", {10}, {{300, "Cancel"}}},
+        {"PRINTABORT", "Print", {}, {{300, "Cancel"}}, {"Printing...."}},
+        {"PRINTSETUP", nullptr, {}, {}},
     };
     return rows;
 }
@@ -303,6 +286,7 @@ TEST(Dialogs, TitlesAndControlsAsTheProceduresExpect) {
             ASSERT_TRUE(dialog->caption.has_value());
             EXPECT_EQ(*dialog->caption, row.title);
         }
+        for (int id : row.ids) EXPECT_NE(FindControl(*dialog, id), nullptr) << "missing control " << id;
         for (const ControlRow& want : row.controls) {
             SCOPED_TRACE(want.id);
             const rc::Control* c = FindControl(*dialog, want.id);
@@ -428,36 +412,6 @@ TEST(Dialogs, ControlIdsAreUniqueWithinEachTemplate) {
     }
 }
 
-bool Interactive(const rc::Control& c) {
-    std::string cls = ClassOf(c);
-    return c.visible() && cls != "STATIC" && cls != "BORSHADE";
-}
-
-bool Overlap(const rc::Control& a, const rc::Control& b) {
-    return a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
-}
-
-TEST(Dialogs, VisibleControlsFitAndDoNotCoverEachOther) {
-    for (const auto& [name, dialog] : Script().dialogs) {
-        SCOPED_TRACE(name);
-        for (size_t i = 0; i < dialog.controls.size(); ++i) {
-            const rc::Control& a = dialog.controls[i];
-            if (!a.visible()) continue;
-            // A combo box's height includes its dropped-down list.
-            int shownHeight = ClassOf(a) == "COMBOBOX" ? std::min(a.h, 14) : a.h;
-            bool inside = a.x >= 0 && a.y >= 0 && a.x + a.w <= dialog.w && a.y + shownHeight <= dialog.h;
-            EXPECT_TRUE(inside) << "\"" << a.text << "\" (" << (a.id ? *a.id : 0) << ") leaves the dialog";
-            if (!Interactive(a)) continue;
-            for (size_t j = i + 1; j < dialog.controls.size(); ++j) {
-                const rc::Control& b = dialog.controls[j];
-                if (Interactive(b) && ClassOf(b) != "COMBOBOX" && ClassOf(a) != "COMBOBOX") {
-                    EXPECT_FALSE(Overlap(a, b)) << "\"" << a.text << "\" and \"" << b.text << "\" overlap";
-                }
-            }
-        }
-    }
-}
-
 uint32_t Le32(const std::vector<unsigned char>& b, size_t at) {
     return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
 }
@@ -467,37 +421,24 @@ std::vector<unsigned char> ReadBytes(const fs::path& path) {
     return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
 }
 
-TEST(Pictures, BitmapsExistInTheirSizes) {
-    const struct { const char* name; int width, height; } kBitmaps[] = {
-        {"EXITBM", 64, 50},      {"HANGUPBM", 64, 50},    {"PHONEBOOKBM", 64, 50}, {"FILERECEIVEBM", 64, 50},
-        {"FILESENDBM", 64, 50},  {"HELPBM", 64, 50},      {"MSDOSBM", 64, 50},     {"GIFJPEGBM", 64, 50},
-        {"UUDECODE", 64, 50},    {"UUENCODE", 64, 50},    {"Test", 0, 0},
-    };
-    for (const auto& want : kBitmaps) {
-        SCOPED_TRACE(want.name);
-        auto found = std::find_if(Script().bitmaps.begin(), Script().bitmaps.end(),
-                                  [&](const auto& b) { return rc::Upper(b.first) == rc::Upper(want.name); });
-        ASSERT_NE(found, Script().bitmaps.end());
-        auto bytes = ReadBytes(ResourceDir() / found->second);
+TEST(Pictures, BitmapsAndIconHoldTheirSizes) {
+    // The toolbar's button faces, and the start-up picture "Test".
+    for (const char* name : {"EXITBM", "HANGUPBM", "PHONEBOOKBM", "FILERECEIVEBM", "FILESENDBM", "HELPBM", "MSDOSBM",
+                             "GIFJPEGBM", "UUDECODE", "UUENCODE", "Test"}) {
+        SCOPED_TRACE(name);
+        ASSERT_EQ(Script().bitmaps.count(name), 1u);
+        auto bytes = ReadBytes(ResourceDir() / Script().bitmaps.at(name));
         ASSERT_GE(bytes.size(), 54u);
         EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 2), "BM");
-        int width = static_cast<int32_t>(Le32(bytes, 18));
-        int height = static_cast<int32_t>(Le32(bytes, 22));
-        // Width 0: a start-up picture, not a button face.
-        EXPECT_TRUE(want.width ? width == want.width && height == want.height : width >= 200 && height >= 100)
-            << width << "x" << height;
+        const int width = static_cast<int32_t>(Le32(bytes, 18)), height = static_cast<int32_t>(Le32(bytes, 22));
+        const bool face = std::string(name) != "Test";
+        EXPECT_TRUE(face ? width == 64 && height == 50 : width >= 200 && height >= 100) << width << "x" << height;
     }
-}
-
-TEST(Pictures, IconHoldsLargeAndSmallImages) {
-    auto found = Script().icons.find("PALVEX");
-    ASSERT_NE(found, Script().icons.end());
-    auto bytes = ReadBytes(ResourceDir() / found->second);
-    ASSERT_GE(bytes.size(), 6u);
+    auto bytes = ReadBytes(ResourceDir() / Script().icons.at("PALVEX"));
+    ASSERT_GE(bytes.size(), 38u);
     EXPECT_EQ(bytes[2], 1);  // type: icon
-    int count = bytes[4] | bytes[5] << 8;
     std::vector<int> sizes;
-    for (int k = 0; k < count; ++k) sizes.push_back(bytes[6 + 16 * k]);
+    for (int k = 0; k < (bytes[4] | bytes[5] << 8); ++k) sizes.push_back(bytes[6 + 16 * k]);
     std::sort(sizes.begin(), sizes.end());
     EXPECT_EQ(sizes, (std::vector<int>{16, 32}));
 }
