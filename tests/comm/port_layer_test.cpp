@@ -41,63 +41,45 @@ struct PortTest : ::testing::Test {
     }
 };
 
-TEST_F(PortTest, FlowControlSelectsHandshakes) {
-    struct Case {
-        int flow;
-        unsigned outX, inX, ctsFlow, rtsControl;
-    } cases[] = {
-        {0, 0, 0, 0, kRtsControlDisable},
-        {1, 0, 0, 1, kRtsControlHandshake},
-        {2, 1, 1, 0, kRtsControlDisable},
-        {3, 1, 1, 1, kRtsControlHandshake},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE("flow control " + std::to_string(c.flow));
-        FakePort device;
-        PortState p;
-        p.handle = &device;
-        // Start from the opposite settings so that every field must be written.
-        p.PortDcb.fOutX = !c.outX;
-        p.PortDcb.fInX = !c.inX;
-        p.PortDcb.fOutxCtsFlow = !c.ctsFlow;
-        p.PortDcb.fRtsControl = kRtsControlToggle;
-        p.PortDcb.fParity = 1;
-        ASSERT_EQ(ConnectPort(p, Service(0, 0, 0, c.flow), ui, nullptr), 0);
-        ASSERT_FALSE(device.states.empty());
-        const Dcb& d = device.states.back();
-        EXPECT_EQ(d.fOutX, c.outX);
-        EXPECT_EQ(d.fInX, c.inX);
-        EXPECT_EQ(d.fOutxCtsFlow, c.ctsFlow);
-        EXPECT_EQ(d.fRtsControl, c.rtsControl);
-        EXPECT_EQ(d.DCBlength, 28u);
-        EXPECT_EQ(d.fBinary, 1u);
-        EXPECT_EQ(d.fParity, 0u);
-        EXPECT_EQ(d.fDtrControl, kDtrControlEnable);
-        EXPECT_TRUE(SameDcb(d, p.PortDcb));
-    }
-}
-
-TEST_F(PortTest, RateAndFramingAreStoredAndSaved) {
-    struct Case {
-        int dataBitsIndex, parity, stopBits, baudIndex;
+TEST_F(PortTest, ServiceSetsRateFramingAndHandshakes) {
+    const struct {
+        int dataBitsIndex, parity, stopBits, flow, baudIndex;
         uint8_t byteSize;
         int eightBit;
         uint32_t rate;
+        unsigned outX, ctsFlow, rtsControl;
     } cases[] = {
-        {0, 0, 0, 0, 8, 1, 115200}, {1, 1, 0, 10, 7, 0, 300}, {1, 2, 2, 7, 7, 0, 2400},
+        {0, 0, 0, 0, 0, 8, 1, 115200, 0, 0, kRtsControlDisable},
+        {1, 1, 0, 1, 10, 7, 0, 300, 0, 1, kRtsControlHandshake},
+        {1, 2, 2, 2, 7, 7, 0, 2400, 1, 0, kRtsControlDisable},
+        {0, 0, 1, 3, 5, 8, 1, 9600, 1, 1, kRtsControlHandshake},
         // A damaged entry must not read outside the rate table.
-        {0, 0, 0, -1, 8, 1, 0}, {0, 0, 0, 11, 8, 1, 0},
+        {0, 0, 0, 0, -1, 8, 1, 0, 0, 0, kRtsControlDisable},
+        {0, 0, 0, 0, 11, 8, 1, 0, 0, 0, kRtsControlDisable},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.dataBitsIndex << "/" << c.parity << "/" << c.stopBits << " @"
-                                        << c.baudIndex);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.dataBitsIndex << "/" << c.parity << "/" << c.stopBits << " flow "
+                                        << c.flow << " @" << c.baudIndex);
         PortState p;
         p.EightBitData = !c.eightBit;
-        BuildPortDcb(p, Service(c.dataBitsIndex, c.parity, c.stopBits, 0, c.baudIndex));
-        EXPECT_EQ(p.PortDcb.BaudRate, c.rate);
-        EXPECT_EQ(p.PortDcb.ByteSize, c.byteSize);
-        EXPECT_EQ(p.PortDcb.Parity, c.parity);
-        EXPECT_EQ(p.PortDcb.StopBits, c.stopBits);
+        // Start from the opposite settings so that every field must be written.
+        p.PortDcb.fOutX = p.PortDcb.fInX = !c.outX;
+        p.PortDcb.fOutxCtsFlow = !c.ctsFlow;
+        p.PortDcb.fRtsControl = kRtsControlToggle;
+        p.PortDcb.fParity = 1;
+        BuildPortDcb(p, Service(c.dataBitsIndex, c.parity, c.stopBits, c.flow, c.baudIndex));
+        const Dcb& d = p.PortDcb;
+        EXPECT_EQ(d.BaudRate, c.rate);
+        EXPECT_EQ(d.ByteSize, c.byteSize);
+        EXPECT_EQ(d.Parity, c.parity);
+        EXPECT_EQ(d.StopBits, c.stopBits);
+        EXPECT_EQ(d.fOutX, c.outX);
+        EXPECT_EQ(d.fInX, c.outX);
+        EXPECT_EQ(d.fOutxCtsFlow, c.ctsFlow);
+        EXPECT_EQ(d.fRtsControl, c.rtsControl);
+        EXPECT_EQ(d.fBinary, 1u);
+        EXPECT_EQ(d.fParity, 0u);
+        EXPECT_EQ(d.fDtrControl, kDtrControlEnable);
         EXPECT_EQ(std::vector<int>(p.SavedFraming, p.SavedFraming + 3),
                   (std::vector<int>{c.byteSize, c.parity, c.stopBits}));
         EXPECT_EQ(p.EightBitData, c.eightBit);
@@ -152,6 +134,7 @@ TEST_F(PortTest, ConnectOpensTheServicePortDropsDtrOnceAndAppliesTheDcb) {
     ASSERT_EQ(fake.states.size(), 2u);
     EXPECT_EQ(fake.states[1].BaudRate, 9600u);
     EXPECT_EQ(fake.states[1].Parity, kEvenParity);
+    EXPECT_EQ(fake.states[1].DCBlength, 28u);
     EXPECT_TRUE(ui.messages.empty());
 }
 

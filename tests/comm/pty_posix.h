@@ -38,15 +38,11 @@ public:
     template <class Bytes>
     void Send(const Bytes& bytes) {
         const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
-        std::size_t done = 0;
-        while (done < bytes.size()) {
+        for (std::size_t done = 0; done < bytes.size();) {
             const ssize_t n = ::write(master_, data + done, bytes.size() - done);
-            if (n > 0) {
-                done += static_cast<std::size_t>(n);
-            } else {
-                pollfd p{master_, POLLOUT, 0};
-                if (::poll(&p, 1, kPtyGuardMs) <= 0) return;
-            }
+            pollfd p{master_, POLLOUT, 0};
+            if (n > 0) done += static_cast<std::size_t>(n);
+            else if (::poll(&p, 1, kPtyGuardMs) <= 0) return;
         }
     }
     // Everything the slave side wrote, up to `count` bytes.
