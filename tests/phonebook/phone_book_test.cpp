@@ -293,11 +293,8 @@ TEST_F(PhoneBookTest, FollowUpOfEachResult) {
         {kPhoneBookAutolog, true, true, false, true, 1},
     };
     for (const Case& c : cases) {
-        std::string asked;
-        const PhoneBookFollowUp f = FollowPhoneBook(c.result, c.batch, e, [&](const std::string& p) {
-            asked = p;
-            return c.scriptThere;
-        });
+        const PhoneBookFollowUp f =
+            FollowPhoneBook(c.result, c.batch, e, [&](const std::string&) { return c.scriptThere; });
         EXPECT_EQ(f.startDial, c.dial) << c.result << c.batch << c.scriptThere;
         EXPECT_EQ(f.executeScript, c.execute) << c.result << c.batch << c.scriptThere;
         EXPECT_EQ(f.scriptActive, c.scriptActive) << c.result << c.batch << c.scriptThere;
@@ -368,7 +365,8 @@ TEST_F(PhoneBookTest, CopySavesUnderTheNewNameOverwritingAnExistingFile) {
 
     // One file for BETA, holding ALPHA's settings and number under the new name.
     int betas = 0;
-    for (const auto& f : fs::directory_iterator(dir_.str())) betas += f.path().stem() == "BETA" || f.path().stem() == "beta";
+    for (const auto& f : fs::directory_iterator(dir_.str()))
+        betas += f.path().stem() == "BETA" || f.path().stem() == "beta";
     EXPECT_EQ(betas, 1);
     const ServiceEntry beta = ReadBack("BETA");
     EXPECT_STREQ(beta.NameTail, " New one");
