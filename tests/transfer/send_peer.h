@@ -16,8 +16,8 @@
 namespace palvex::testing {
 
 struct PeerFrame {
-    std::string bytes;    // the whole frame, header first
-    bool IsEot() const { return bytes.size() == 1 && bytes[0] == 0x04; }
+    std::string bytes;  // the whole frame, header first
+    bool IsEot() const { return bytes == "\x04"; }
     bool IsBlock() const { return bytes.size() > 3; }
     uint8_t Header() const { return static_cast<uint8_t>(bytes[0]); }
     uint8_t Number() const { return static_cast<uint8_t>(bytes[1]); }
@@ -84,11 +84,9 @@ public:
 
     // True when every block carries a good complement and check.
     bool ChecksGood() const {
-        for (const PeerFrame& f : frames) {
-            if (!f.IsBlock()) continue;
-            if (f.Complement() != static_cast<uint8_t>(~f.Number())) return false;
-            if (f.Check() != CheckOf(f.Data())) return false;
-        }
+        for (const PeerFrame& f : frames)
+            if (f.IsBlock() && (f.Complement() != static_cast<uint8_t>(~f.Number()) || f.Check() != CheckOf(f.Data())))
+                return false;
         return true;
     }
 
@@ -102,8 +100,7 @@ public:
 
 private:
     void Flush(FakePort& port) {
-        if (delayed_.empty()) return;
-        port.QueueInput(delayed_);
+        if (!delayed_.empty()) port.QueueInput(delayed_);
         delayed_.clear();
     }
 

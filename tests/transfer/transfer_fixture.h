@@ -51,23 +51,6 @@ private:
     std::filesystem::path path_;
 };
 
-// The current directory for the guard's life (backups land there).
-class CurrentDirGuard {
-public:
-    explicit CurrentDirGuard(const std::filesystem::path& dir) : saved_(std::filesystem::current_path()) {
-        std::filesystem::current_path(dir);
-    }
-    ~CurrentDirGuard() {
-        std::error_code ec;
-        std::filesystem::current_path(saved_, ec);
-    }
-    CurrentDirGuard(const CurrentDirGuard&) = delete;
-    CurrentDirGuard& operator=(const CurrentDirGuard&) = delete;
-
-private:
-    std::filesystem::path saved_;
-};
-
 inline std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

@@ -158,7 +158,9 @@ TEST(YmodemReceive, BlockZero) {
 TEST(YmodemReceive, KeepBackupMovesTheOldFileAside) {
     for (int keep : {0, 1}) {
         TransferRig rig(kProtoYmodemBatch);
-        testing::CurrentDirGuard here(rig.dir.path());
+        // Backups land in the current directory.
+        const auto saved = std::filesystem::current_path();
+        std::filesystem::current_path(rig.dir.path());
         std::filesystem::create_directory(rig.dir.path() / "dl");
         std::strncpy(rig.service.DownloadDir, (rig.dir.path() / "dl").string().c_str(), 1000);
         rig.service.KeepBackup = static_cast<int16_t>(keep);
@@ -169,6 +171,7 @@ TEST(YmodemReceive, KeepBackupMovesTheOldFileAside) {
         EXPECT_EQ(Step(rig), 1);
         EXPECT_EQ(FileSize(target), 0u);
         EXPECT_EQ(testing::ReadFile(rig.dir.File("PIC.bak")), keep ? "last week's picture" : "");
+        std::filesystem::current_path(saved);
     }
 }
 
