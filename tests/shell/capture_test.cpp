@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "shell/string_ids.h"
-#include "support/test_session.h"
+#include "support/test_session.h"  // RecordingUi
 
 namespace palvex {
 namespace {
@@ -76,16 +76,6 @@ TEST_F(CaptureTest, BytesReachTheFileInWholeBlocksAndTheRestAtClose) {
         EXPECT_FALSE(capture_.log.Exists());
         EXPECT_EQ(bytes, ReadFile(LogPath()));
     }
-    // Received bytes reach it through the pump.
-    testing::TestSession t;
-    t.session.capture = &capture_;
-    fs::remove(LogPath());
-    ASSERT_EQ(0, Apply(1));
-    const std::string text = Pattern(700, 3);
-    t.Drain(text);
-    EXPECT_EQ(512u, fs::file_size(LogPath()));
-    capture_.CloseCapture();
-    EXPECT_EQ(text, ReadFile(LogPath()));
 }
 
 TEST_F(CaptureTest, AnExistingLogIsOverwrittenOrAppendedToByTheAnswer) {

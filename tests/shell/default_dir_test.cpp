@@ -53,10 +53,7 @@ protected:
 };
 
 TEST_F(DefaultDirTest, OpeningFillsOnlyEmptyDirectoriesWithTheInstallDirectory) {
-    struct Case {
-        const char *download, *session, *wantDownload, *wantSession;
-        int16_t capture;
-    } cases[] = {
+    struct Case { const char *download, *session, *wantDownload, *wantSession; int16_t capture; } cases[] = {
         {"", "", "C:\\PALVEX", "C:\\PALVEX", 0},
         {"D:\\DL", "", "D:\\DL", "C:\\PALVEX", 1},
     };

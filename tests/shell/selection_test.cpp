@@ -16,9 +16,7 @@ namespace {
 
 using testing::ScreenRig;
 
-struct Cell {
-    int row, col;
-};
+struct Cell { int row, col; };
 
 // Which cells of the shown rows are marked, one string per row ('#' marked).
 std::vector<std::string> MarkPicture(TerminalScreen& s, int rows, int cols) {
@@ -32,11 +30,7 @@ std::vector<std::string> MarkPicture(TerminalScreen& s, int rows, int cols) {
 }
 
 TEST(SelectionText, MarkedRangesGiveTheirTextWithLineEndsBetweenLines) {
-    const struct {
-        const char* what;
-        Cell from, to;
-        std::string text;
-    } cases[] = {
+    const struct { const char* what; Cell from, to; std::string text; } cases[] = {
         {"three whole lines", {0, 0}, {2, 79}, "first line\r\nsecond\r\nthird one"},
         {"dragged backwards", {2, 2}, {0, 6}, "line\r\nsecond\r\nthi"},
         {"within one line", {1, 1}, {1, 3}, "eco"},
@@ -56,19 +50,6 @@ TEST(SelectionText, MarkedRangesGiveTheirTextWithLineEndsBetweenLines) {
         ExtendSelection(rig.s, sel, c.to.row, c.to.col);
         EXPECT_EQ(c.text, SelectedText(rig.s, sel));
     }
-}
-
-TEST(SelectionText, NothingMarkedGivesNothing) {
-    ScreenRig rig(4, 20);
-    rig.Put(0, "text");
-    SelectionState sel;
-    EXPECT_EQ("", SelectedText(rig.s, sel));
-    StartSelection(rig.s, sel, 0, 0);
-    ExtendSelection(rig.s, sel, 0, 3);
-    ClearSelection(rig.s, sel);
-    EXPECT_FALSE(sel.SelectionExists);
-    EXPECT_FALSE(AnyMarked(rig.s));
-    EXPECT_EQ("", SelectedText(rig.s, sel));
 }
 
 TEST(SelectionText, AWrappedRingIsReadFromItsOldestLine) {
@@ -180,11 +161,7 @@ TEST(TransmitText, LineEndsFollowTheOutboundAndStripOptionsAndTypingRules) {
 }
 
 TEST(TransmitText, CharacterDelaysComeBeforeEachCharacterAndLineDelaysAfterEachLf) {
-    const struct {
-        int charDelay, lineDelay, stripLf;
-        std::string text;
-        std::vector<unsigned> waits;
-    } cases[] = {
+    const struct { int charDelay, lineDelay, stripLf; std::string text; std::vector<unsigned> waits; } cases[] = {
         {0, 40, 1, "a\nb\nc", {40, 40}},  // a stripped LF still ends a line
         {5, 0, 0, "ab\ncd", {5, 5, 5, 5, 5}},
         {5, 40, 1, "a\nb\n", {5, 5, 40, 5, 5, 40}},

@@ -18,7 +18,6 @@ TEST(ProgramSettingsRead, DirectoriesFollowTheInstallDirectoryUnlessSetThemselve
     } cases[] = {
         {nullptr, nullptr, nullptr, kStart, kStart, kStart},
         {"D:\\PV", nullptr, nullptr, "D:\\PV", "D:\\PV", "D:\\PV"},
-        {"D:\\PV", "E:\\LOGS", "F:\\DL", "D:\\PV", "E:\\LOGS", "F:\\DL"},
         // An empty key is a value of its own, not a missing one.
         {"D:\\PV", "", nullptr, "D:\\PV", "", "D:\\PV"},
         // Read into 1028-byte buffers.

@@ -109,21 +109,6 @@ TEST(PaintRow, CellsFromTheOffsetToTheLengthByType) {
     }
 }
 
-TEST(PaintRow, PaintsTheRowAsShownInTheHistoryView) {
-    ScreenRig rig(24, 100, 80);
-    rig.Put(0, "old");
-    for (int i = 0; i < 24; ++i) LineFeed(rig.s);  // "old" goes into the history
-    rig.s.cursorRow = 0;
-    rig.Put(0, "new");
-    RecordingPainter live;
-    PaintRow(rig.s, 0, kTypeTty, 640, false, live);
-    EXPECT_EQ(live.calls.front(), "run 0 54 new");
-    HistoryScroll(rig.s, ScrollCode::PageUp);
-    RecordingPainter history;
-    PaintRow(rig.s, 0, kTypeTty, 640, false, history);
-    EXPECT_EQ(history.calls.front(), "run 0 54 old");
-}
-
 TEST(SelectionOverlay, OneRectangleFromTheFirstToTheLastVisibleMark) {
     struct Case { const char* what; std::vector<int> marked; int hOffset, textRight; bool any; int left, right; };
     const Case cases[] = {

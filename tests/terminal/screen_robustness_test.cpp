@@ -44,7 +44,6 @@ TEST(ScreenAllocation, FallsBackToAScreenSizedRingAndSaysWhy) {
         {"lines short twice", "FF", -1, -1,
          {"Not enough memory for scrolling", "Not enough memory to run this application"}},
         {"attribute plane short", ".F", -1, -1, {"Not enough memory to run this application"}},
-        {"selection plane short", "..F", -1, -1, {"Not enough memory to run this application"}},
         {"plane short on the retry", "F.F", -1, -1,
          {"Not enough memory for scrolling", "Not enough memory to run this application"}},
     };
@@ -96,10 +95,7 @@ TEST(ScreenAllocation, AFailedResizeKeepsTheOldRing) {
 // Cursor, margins and sizes out of range, each followed by every primitive;
 // afterwards every line's length must still lie within its cells.
 TEST(ScreenRobustness, OutOfRangeStateNeverWritesPastALine) {
-    struct Case {
-        const char* name;
-        void (*spoil)(TerminalScreen&);
-    };
+    struct Case { const char* name; void (*spoil)(TerminalScreen&); };
     const Case cases[] = {
         {"cursor far right", [](TerminalScreen& s) { s.cursorCol = 5000; }},
         {"cursor far left", [](TerminalScreen& s) { s.cursorCol = -40; }},

@@ -110,7 +110,7 @@ TEST_F(TermPrefsTest, KeypadApplicationOnlyForWyseAndScoAndColourButtonNotForCol
     }
     // Only those two types commit the box, and only a connection takes it at once.
     const struct { int type; bool connected; int16_t stored; int live; } cases[] = {
-        {kTypeWyse50, true, 1, 1}, {kTypeScoAnsi, false, 1, 0}, {kTypeVt220, true, 0, 0}};
+        {kTypeWyse50, true, 1, 1}, {kTypeScoAnsi, false, 1, 0}, {kTypeVt220, true, 0, 0}};  // stored, live
     for (const auto& c : cases) {
         service_.KeypadApplication = 0;
         modes_.keypadApp = 0;

@@ -10,11 +10,7 @@ namespace palvex {
 namespace {
 
 TEST(FileChoiceTest, TypedTextIsClassifiedAndSplit) {
-    struct Case {
-        const char* text;
-        bool pattern, rooted;
-        const char *drive, *directory, *name;
-    };
+    struct Case { const char* text; bool pattern, rooted; const char *drive, *directory, *name; };
     const Case cases[] = {
         {"C:\\work\\notes.txt", false, true, "C:", "C:\\work", "notes.txt"},
         {"C:notes.txt", false, true, "C:", "", "notes.txt"},
@@ -44,12 +40,7 @@ TEST(FileChoiceTest, ListingLinesShowLongNamesInTheirOwnForm) {
         auto it = longNames.find(s);
         return it == longNames.end() ? std::string() : it->second;
     };
-    struct Case {
-        const char* line;
-        ListingKind kind;
-        const char* name;
-        const char* shown;
-    };
+    struct Case { const char* line; ListingKind kind; const char* name; const char* shown; };
     const Case cases[] = {
         {"[PROGRA~1]", ListingKind::Directory, "PROGRA~1", "[Program Files]"},
         {"LONGFI~1.TXT", ListingKind::File, "LONGFI~1.TXT", "long file name.txt"},
