@@ -60,50 +60,6 @@ TEST(ScreenRing, KeepsTheNewestLinesAndCountsScrolledLines) {
     }
 }
 
-TEST(ScreenRing, LineFeedMovesOrScrollsByWhereTheCursorIs) {
-    struct Case {
-        const char* name;
-        int row, marginTop, marginBottom, scrollLock;
-        int rowAfter;
-        bool ringAdvances, regionScrolls;
-        std::vector<std::string> calls;
-    };
-    const Case cases[] = {
-        {"bottom, whole screen", 23, 1, 24, 0, 23, true, false,
-         {"scroll 0 70 1056 438 0 -16", "row 23"}},
-        {"bottom with scroll lock", 23, 1, 24, 1, 23, false, false, {}},
-        {"bottom margin of a region", 7, 3, 8, 0, 7, false, true,
-         {"scroll 0 102 1056 182 0 -16", "row 7"}},
-        {"below the region", 9, 3, 8, 0, 10, false, false, {}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        ScreenRig rig;
-        FillAndScroll(rig, 0);
-        rig.display.calls.clear();
-        rig.s.marginTop = c.marginTop;
-        rig.s.marginBottom = c.marginBottom;
-        rig.s.scrollLock = c.scrollLock;
-        rig.s.cursorRow = c.row;
-        const int newest = rig.s.newest;
-        const std::string before = rig.Column0(24);
-
-        LineFeed(rig.s);
-
-        EXPECT_EQ(rig.s.cursorRow, c.rowAfter);
-        EXPECT_EQ(rig.s.newest != newest, c.ringAdvances);
-        EXPECT_EQ(rig.s.livePos, c.ringAdvances ? 1 : 0);
-        EXPECT_EQ(rig.display.calls, c.calls);
-        if (c.ringAdvances) {
-            EXPECT_EQ(rig.Column0(24), before.substr(1) + ".");
-        } else if (c.regionScrolls) {
-            EXPECT_EQ(rig.Column0(24), "ABDEFGH.IJKLMNOPQRSTUVWX");
-        } else {
-            EXPECT_EQ(rig.Column0(24), before);
-        }
-    }
-}
-
 TEST(ScreenRing, AMovedLineShowsNothingOfWhatItsRowHeldBefore) {
     ScreenRig rig(10, 40);
     rig.Put(2, "xy");
