@@ -394,6 +394,30 @@ def ymodem_cases(rng, sizes, root):
     return cases
 
 
+def command_line_checks(xfer, work):
+    """What palvex-xfer answers before any transfer: the exit status a script
+    relies on and a message that says why."""
+    some = write_source(work, "some.bin", b"x" * 10)
+    rows = [
+        # arguments, exit status, text on standard output, on standard error
+        (["--help"], 0, "usage: palvex-xfer", ""),
+        (["send", "--protocol", "zmodem", some], 2, "", "zmodem: not available yet"),
+        (["receive", "--protocol", "ymodem", "--line", os.path.join(work, "none")], 1, "", "cannot open"),
+    ]
+    outcomes = []
+    for args, status, out_text, err_text in rows:
+        o = Outcome("command line: " + " ".join(a.replace(work + "/", "") for a in args))
+        try:
+            done = subprocess.run([xfer] + args, stdin=subprocess.DEVNULL, capture_output=True, timeout=20)
+            out, err, rc = done.stdout.decode("latin-1"), done.stderr.decode("latin-1"), done.returncode
+        except subprocess.TimeoutExpired:
+            out, err, rc = "", "", "a hang"
+        o.check(rc == status, "ended with %s, not %s" % (rc, status))
+        o.check(out_text in out and err_text in err, "said %r / %r" % (out[:80], err[-200:]))
+        outcomes.append(o)
+    return outcomes
+
+
 def interrupt_check(xfer, work):
     """Ctrl-C on a waiting receive on a terminal: three CANs go out, the end
     says "user cancelled", and the terminal gets its settings back."""
@@ -458,7 +482,7 @@ def main():
     root = tempfile.mkdtemp(prefix="xfer-interop-")
     cases = [c for c in xmodem_cases(rng, sizes, root) + ymodem_cases(rng, sizes, root) if args.only in c.name]
     cases.sort(key=lambda c: -c.weight)  # the long ones first; the short ones fill the gaps
-    outcomes = [interrupt_check(xfer, root)] if not args.only else []
+    outcomes = command_line_checks(xfer, root) + [interrupt_check(xfer, root)] if not args.only else []
     with concurrent.futures.ThreadPoolExecutor(max_workers=max(1, args.jobs)) as pool:
         futures = [pool.submit(run_case, c, xfer, root) for c in cases]
         for future in concurrent.futures.as_completed(futures):
@@ -471,7 +495,7 @@ def main():
         for label, text in o.logs.items():
             print("   -- %s (last lines)\n      %s" % (label, "\n      ".join(
                 l[:200] for l in [l for l in text.split("\n") if l.strip()][-8:])))
-    print("\n%d transfers and the Ctrl-C check, %d failed" % (len(cases), len(failed)))
+    print("\n%d transfers, the command-line and Ctrl-C checks, %d failed" % (len(cases), len(failed)))
     if failed:
         print("work folder: %s" % root)
         return 1
