@@ -183,7 +183,7 @@ TEST(WyseCells, InsertDeleteAndEraseCarryTheAttributes) {
     for (int i = 0; i < 132; ++i) full += static_cast<char>('!' + i % 90);
     u.Feed(full + At(0, 0) + kEsc + "Q");
     EXPECT_EQ(u.Length(0), 132);
-    EXPECT_EQ(u.Row(0), " " + full.substr(0, 131));
+    EXPECT_EQ(u.Row(0), std::string(1, ' ').append(full, 0, 131));
 }
 
 TEST(WyseEdit, InsertModeBackTabAndFormFeed) {
