@@ -1,17 +1,7 @@
 #!/usr/bin/env python3
-"""End to end for the keyboard: palvex32's main window on COM1 as a VT220, a
-host on the other end of a pty.
-
-e2e_keyboard_test.exe opens the real main window and connects directly to
-COM1, loading the installed palvex.kbd. This driver is the host: when the
-program greets it with "READY" it sends ESC [ ? 1 h (cursor keys in
-application mode) and waits for the Up key the program then presses, which
-must arrive as ESC O A; then it sends ESC SP G (8-bit controls), and Up must
-arrive as 0x8F A. After each key it writes "GOT" and the bytes in hex to the
-screen, and "BYE" at the end, which makes the program hang up. Both the
-program's GoogleTest report (result.xml) and the bytes seen here decide the
-outcome.
-"""
+"""End to end for the keyboard: the host behind COM1 of palvex32 as a VT220.
+After the program's "READY" it sets each key mode of STEPS, reads the Up the
+program presses, and writes "GOT" and its bytes in hex back; "BYE" ends it."""
 
 import os
 import select
@@ -25,15 +15,12 @@ from e2e_support import RUN_TIMEOUT
 ESC = b"\x1b"
 
 # What the host sends, and the bytes the Up key must come back as.
-STEPS = [
-    (ESC + b"[?1h", ESC + b"OA"),
-    (ESC + b" G", b"\x8fA"),
-]
+STEPS = [(ESC + b"[?1h", ESC + b"OA"), (ESC + b" G", b"\x8fA")]
 
 
-def read_until(master, wanted, deadline):
+def read_until(master, done, deadline):
     received = b""
-    while wanted(received) is None and time.monotonic() < deadline:
+    while not done(received) and time.monotonic() < deadline:
         if select.select([master], [], [], 0.1)[0]:
             try:
                 received += os.read(master, 4096)
@@ -43,30 +30,28 @@ def read_until(master, wanted, deadline):
 
 
 def host(master, outcome):
-    """Greeting in, the two modes out, one key back for each."""
     try:
         deadline = time.monotonic() + RUN_TIMEOUT
-        greeting = read_until(master, lambda got: True if b"READY\r" in got else None, deadline)
+        greeting = read_until(master, lambda got: b"READY\r" in got, deadline)
         if b"READY\r" not in greeting:
             outcome["error"] = f"no greeting from the program (got {greeting!r})"
             return
         for sent, expected in STEPS:
             os.write(master, sent)
-            got = read_until(master, lambda got, n=len(expected): True if len(got) >= n else None,
-                             min(deadline, time.monotonic() + 60))
+            got = read_until(master, lambda got, n=len(expected): len(got) >= n, min(deadline, time.monotonic() + 60))
             outcome.setdefault("keys", []).append(got)
             if got != expected:
                 outcome["error"] = f"after {sent!r} Up sent {got!r}, expected {expected!r}"
             os.write(master, b"\r\nGOT " + " ".join(f"{b:02X}" for b in got).encode() + b"\r\n")
         os.write(master, b"BYE\r\n")
         # Drain whatever else comes until the program lets go of the port.
-        read_until(master, lambda got: None, min(deadline, time.monotonic() + 2))
+        read_until(master, lambda got: False, min(deadline, time.monotonic() + 2))
     except Exception as exc:  # reported by the main thread
         outcome["error"] = f"host failed: {exc!r}"
 
 
 def main():
-    args = e2e.parser_for(__doc__, "e2e_keyboard_test.exe", "exchange folder").parse_args()
+    args = e2e.parser_for(__doc__).parse_args()
     build_dir, exchange = e2e.fresh_exchange(args)
     master = e2e.pty_on_com1(args, build_dir)
 

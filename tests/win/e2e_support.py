@@ -1,61 +1,116 @@
-"""What the end-to-end drivers share: their command line, the exchange folder,
-COM1 of the build's Wine prefix on a pty, running the test program through
-wine-run, and reading its GoogleTest report.
-
-The drivers sit beside this file and import it by name (Python puts a
-script's own folder first on the path).
-"""
+"""What the Wine drivers share: their command line, the exchange folder, COM
+ports of the build's Wine prefix on ptys, a private Xvfb, running the test
+program through wine-run and reading its GoogleTest report."""
 
 import argparse
 import os
 import pty
+import select
 import shutil
+import signal
 import subprocess
 import sys
+import time
 import tty
 import xml.etree.ElementTree as ET
 
-from com_port_driver import map_com1
-
 RUN_TIMEOUT = 240
+PORTS_KEY = r"HKLM\Software\Wine\Ports"
 
 
-def parser_for(doc, exe, out_dir):
-    """The options every driver takes; `exe` and `out_dir` are their help."""
+def parser_for(doc, out_dir=True):
     parser = argparse.ArgumentParser(description=doc, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--wine-run", required=True, help="scripts/wine-run")
-    parser.add_argument("--build-dir", required=True)
-    parser.add_argument("--exe", required=True, help=exe)
-    parser.add_argument("--out-dir", required=True, help=out_dir)
+    for option in ["--wine-run", "--build-dir", "--exe"] + (["--out-dir"] if out_dir else []):
+        parser.add_argument(option, required=True)
     return parser
 
 
 def fresh_exchange(args):
-    """(build folder, exchange folder) as absolute paths, the exchange folder
-    emptied: the program and this side meet there."""
     build_dir, exchange = os.path.abspath(args.build_dir), os.path.abspath(args.out_dir)
     shutil.rmtree(exchange, ignore_errors=True)
     os.makedirs(exchange)
     return build_dir, exchange
 
 
-def com1_link(build_dir):
-    """The stable link COM1 of the prefix is mapped to."""
-    return os.path.join(build_dir, "com1-pty")
+def wine(args, build_dir, *command, **kwargs):
+    return subprocess.run([args.wine_run, "--build-dir", build_dir, *command], stdin=subprocess.DEVNULL, **kwargs)
+
+
+def port_link(build_dir, name="COM1"):
+    return os.path.join(build_dir, name.lower() + "-pty")
+
+
+def map_ports(args, build_dir, links):
+    """Points each COMn of the prefix at its link. Wine reads the mapping only
+    when its services start, so after a change its processes must end first;
+    the links' paths are stable, so that happens once per build folder."""
+    try:
+        with open(os.path.join(build_dir, "wineprefix", "system.reg"), encoding="utf-8", errors="replace") as f:
+            registry = f.read()
+    except FileNotFoundError:
+        registry = ""
+    changed = False
+    for name, link in links.items():
+        if f'"{name}"="' + link.replace("\\", "\\\\") + '"' not in registry:
+            wine(args, build_dir, "reg", "add", PORTS_KEY, "/v", name, "/d", link, "/f", check=True,
+                 stdout=subprocess.DEVNULL)
+            changed = True
+    if changed:
+        wine(args, build_dir, "--wait-idle", check=True)
 
 
 def pty_on_com1(args, build_dir):
-    """COM1 as the slave of a pty this process holds, through the stable link;
-    returns the master."""
     master, slave = pty.openpty()
     tty.setraw(slave)
-    link = com1_link(build_dir)
+    link = port_link(build_dir)
     if os.path.lexists(link + ".new"):
         os.unlink(link + ".new")
     os.symlink(os.ttyname(slave), link + ".new")
     os.replace(link + ".new", link)
-    map_com1(args, build_dir, link)
+    map_ports(args, build_dir, {"COM1": link})
     return master
+
+
+def start_hostsim(args, link, log, *extra):
+    return subprocess.Popen([sys.executable, args.hostsim, "--link", link, "--log", log, *extra],
+                            stdin=subprocess.DEVNULL)
+
+
+def wait_for_links(links):
+    deadline = time.monotonic() + 20
+    while not all(os.path.lexists(link) for link in links):
+        if time.monotonic() > deadline:
+            raise RuntimeError("hostsim did not make its links")
+        time.sleep(0.05)
+
+
+def stop(processes):
+    for process in processes:
+        process.send_signal(signal.SIGTERM)
+    for process in processes:
+        try:
+            process.wait(10)
+        except subprocess.TimeoutExpired:
+            process.kill()
+
+
+def start_xvfb():
+    read_end, write_end = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten",
+                               "tcp"], pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    number = b""
+    while not number.endswith(b"\n") and select.select([read_end], [], [], 20)[0]:
+        chunk = os.read(read_end, 16)
+        if not chunk:
+            break
+        number += chunk
+    os.close(read_end)
+    return server, ":" + number.decode().strip()
+
+
+def screenshot(display, path):
+    subprocess.run(["import", "-window", "root", path], check=False, env=dict(os.environ, DISPLAY=display))
 
 
 def windows_path(path):
@@ -63,20 +118,18 @@ def windows_path(path):
 
 
 def run_program(args, build_dir, exchange, report, extra_args=(), display=None, desktop=None):
-    """Runs the test program with its report going to `report` and the
-    exchange folder in PALVEX_E2E_DIR. Without `display` wine-run starts a
-    private Xvfb; `desktop` ("name,WxH") runs it inside a Wine desktop, whose
-    exit status says nothing: the report does. Returns a problem, or None."""
-    program = [windows_path(args.exe)] if desktop else [args.exe]
+    """Runs the test program; without `display` wine-run starts a private Xvfb,
+    and inside a Wine `desktop` only the report tells. Returns a problem."""
     command = [args.wine_run, "--build-dir", build_dir]
     if desktop:
-        command += ["explorer", f"/desktop={desktop}"]
-    command += program + [f"--gtest_output=xml:{windows_path(report)}", *extra_args]
+        command += ["explorer", f"/desktop={desktop}", windows_path(args.exe)]
+    else:
+        command.append(args.exe)
+    command += [f"--gtest_output=xml:{windows_path(report)}", *extra_args]
     env = dict(os.environ, PALVEX_E2E_DIR=exchange)
+    env.pop("DISPLAY", None)
     if display:
         env["DISPLAY"] = display
-    else:
-        env.pop("DISPLAY", None)
     try:
         subprocess.run(command, stdin=subprocess.DEVNULL, env=env, timeout=RUN_TIMEOUT)
     except subprocess.TimeoutExpired:
@@ -85,7 +138,6 @@ def run_program(args, build_dir, exchange, report, extra_args=(), display=None, 
 
 
 def report_cases(report):
-    """(names of the cases run, failures) from the GoogleTest report."""
     try:
         cases = list(ET.parse(report).getroot().iter("testcase"))
     except (OSError, ET.ParseError) as exc:
@@ -96,7 +148,6 @@ def report_cases(report):
 
 
 def finish(driver, problems, success):
-    """Prints the problems, or `success` when there are none; the exit code."""
     for problem in problems:
         print(f"{driver}: {problem}", file=sys.stderr)
     if not problems:

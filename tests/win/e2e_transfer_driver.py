@@ -1,27 +1,19 @@
 #!/usr/bin/env python3
 """End to end for file transfers: palvex32's status dialog on COM1 against
-lrzsz on the other end of a pty.
+lrzsz on the other end of a pty. The program drops marker files:
 
-This driver writes the files to move into the exchange folder, holds the pty
-behind COM1 and runs e2e_transfer_test.exe in a Wine desktop on a private
-Xvfb. The program drops marker files when a peer is to start:
-
-  a-start      sx -q a.bin answers the program's XMODEM/CRC receive
-  b-start      rb -vv in rb/ takes the program's YMODEM batch of b-one.dat and
-               b-two.txt. rb talks through pipes that this side relays to
-               the pty: at its exit lrzsz flushes both queues of its terminal,
-               and on a pty that throws away its own last ACK before the
-               program has read it, which a real serial line would have sent.
+  a-start      sx -q a.bin answers its XMODEM/CRC receive
+  b-start      rb -vv in rb/ takes its YMODEM batch of b-one.dat and b-two.txt.
+               rb talks through pipes relayed to the pty: at its exit lrzsz
+               flushes both queues of its terminal, and on a pty that throws
+               away its own last ACK before the program has read it.
   shot-please  the screenshot e2e-transfer.png is taken, then shot-done
-  c-start      the program receives and cancels; this side reads the line and
-               writes cans-seen once three CAN bytes have come. The "C" before
-               them may be missing: a Cancel pressed before the transmit queue
-               sent it purges it, as a driver's queue would.
+  c-start      it receives and cancels; cans-seen once three CANs have come
+               (the "C" before them may be missing: a Cancel pressed before
+               the transmit queue sent it purges it).
 
-Afterwards it checks the exit codes of sx and rb, the files rb wrote and the
-bytes of the cancel. The program's GoogleTest report (result.xml) and these
-checks decide the outcome.
-"""
+Afterwards the exit codes of sx and rb, the files rb wrote and the bytes of the
+cancel are checked besides the program's report."""
 
 import os
 import random
@@ -32,16 +24,13 @@ import threading
 import time
 
 import e2e_support as e2e
-from e2e_support import RUN_TIMEOUT
-from e2e_terminal_driver import start_xvfb
 
 CAN3 = b"\x18" * 3
 
 
 def write_files(exchange):
-    """The files to move: random bytes that do not fill a last block, and text.
-    Small: the program writes a byte at a time, and rb gives a block up when
-    its bytes stop for about a second, which a loaded machine can cause."""
+    """Random bytes that do not fill a last block, and text; small, since rb
+    gives a block up when its bytes stop for a second on a loaded machine."""
     rng = random.Random(1987)
     files = {
         "a.bin": bytes(rng.randrange(256) for _ in range(3000)),
@@ -55,8 +44,8 @@ def write_files(exchange):
 
 
 class Peer:
-    """Starts the peers as the program's markers appear, in any order; a
-    peer still running when the next marker comes is stopped."""
+    """Starts the peers as the markers appear; a peer still running when the
+    next marker comes is stopped."""
 
     def __init__(self, master, exchange, display):
         self.master, self.exchange, self.display = master, exchange, display
@@ -78,8 +67,6 @@ class Peer:
             threading.Thread(target=self.relay, args=(self.process,), daemon=True).start()
 
     def relay(self, process):
-        """Copies between the pty and the peer's pipes until the peer's
-        output ends."""
         into, out = process.stdin.fileno(), process.stdout.fileno()
         while True:
             watched = [out] + ([self.master] if into is not None else [])
@@ -113,9 +100,7 @@ class Peer:
             os.makedirs(rb_dir, exist_ok=True)
             self.start("rb", ["rb", "-vv"], rb_dir, relayed=True)
         elif name == "shot-please":
-            shot = self.path("e2e-transfer.png")
-            subprocess.run(["import", "-window", "root", shot], check=False,
-                           env=dict(os.environ, DISPLAY=self.display))
+            e2e.screenshot(self.display, self.path("e2e-transfer.png"))
             open(self.path("shot-done"), "w").close()
         elif name == "c-start":
             self.finish_process()
@@ -152,12 +137,8 @@ def checks(peer, files, exchange, run):
         if peer.results.get("rb") != 0:
             problems.append(f"rb ended with {peer.results.get('rb')}")
         for name in ("b-one.dat", "b-two.txt"):
-            try:
-                with open(os.path.join(exchange, "rb", name), "rb") as f:
-                    got = f.read()
-            except OSError as exc:
-                problems.append(f"rb left no {name} ({exc})")
-                continue
+            path = os.path.join(exchange, "rb", name)
+            got = open(path, "rb").read() if os.path.exists(path) else b""
             if got != files[name]:
                 problems.append(f"{name} arrived with {len(got)} bytes, {len(files[name])} sent, and differs")
     if "CancelWhileAnXmodemReceiveWaits" in run:
@@ -168,13 +149,12 @@ def checks(peer, files, exchange, run):
 
 
 def main():
-    args, gtest_args = e2e.parser_for(__doc__, "e2e_transfer_test.exe",
-                                      "exchange folder, screenshot included").parse_known_args()
+    args, gtest_args = e2e.parser_for(__doc__).parse_known_args()
     build_dir, exchange = e2e.fresh_exchange(args)
     files = write_files(exchange)
     master = e2e.pty_on_com1(args, build_dir)
 
-    xvfb, display = start_xvfb()
+    xvfb, display = e2e.start_xvfb()
     peer = Peer(master, exchange, display)
     thread = threading.Thread(target=peer.run, daemon=True)
     thread.start()
