@@ -1,11 +1,6 @@
 // End to end for dialing: the real main window, the phone book and the dial
-// dialog against hostsim's Hayes modem on COM1 (a pty held by
-// e2e_dial_driver.py). Each case picks its service in the phone book and
-// presses Dial; the dial dialog resets, initialises and dials the modem with
-// the shipped Hayes profile. One number connects to the simulated board, where
-// the test logs in by typed keys and then hangs up through the modem escape;
-// the busy numbers end in the failure message after their attempts. The driver
-// reads hostsim's byte and event logs for what went down the line.
+// dialog with the shipped Hayes profile against hostsim's modem on COM1 (held
+// by e2e_dial_driver.py), which reads hostsim's logs afterwards.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -29,14 +24,6 @@ namespace {
 
 constexpr DWORD kDeadlineMs = 90000;
 
-using e2e::ScreenText;
-
-std::string ControlText(HWND dialog, int id) {
-    char text[256] = {};
-    GetDlgItemTextA(dialog, id, text, sizeof text);
-    return text;
-}
-
 // The services of the book, as the driver's modem knows their numbers.
 struct Service {
     const char* shortName;
@@ -57,9 +44,6 @@ void WriteService(const std::string& dir, const Service& s) {
     e.ModemIndex = kHayesIndex;
     e.PortIndex = 0;  // COM1
     e.BaudIndex = 0;  // 115200
-    e.DataBitsIndex = 0;
-    e.Parity = 0;
-    e.StopBits = 0;
     e.FlowControl = 0;  // a pty has no handshake lines
     e.TerminalType = kTypeVt100Color;
     e.DialTimeout = 20;
@@ -67,8 +51,6 @@ void WriteService(const std::string& dir, const Service& s) {
     ASSERT_EQ(0, SaveServiceEntry(dir, e));
 }
 
-// Plays the user from inside whichever loop runs (the phone book's modal loop,
-// the dial dialog's reader, the receive pump).
 struct Probe {
     Probe(const Service* s, bool logIn) : service(s), login(logIn) {}
 
@@ -83,36 +65,21 @@ struct Probe {
     int carrierAtMenu = -1;
     std::string failure;
 
-    static BOOL CALLBACK FindBook(HWND window, LPARAM found) {
-        char title[64] = {};
-        GetWindowTextA(window, title, sizeof title);
-        if (std::strcmp(title, "Phonebook") == 0 && IsWindowVisible(window)) {
-            *reinterpret_cast<HWND*>(found) = window;
-            return FALSE;
-        }
-        return TRUE;
-    }
-
     void Type(const char* text) {
         for (const char* c = text; *c; ++c) PostMessageA(app->MainWindow, WM_CHAR, static_cast<unsigned char>(*c), 1);
     }
 
     void PressDial(HWND book) {
         HWND list = GetDlgItem(book, dlg::kPhoneList);
-        const int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
-        int line = -1;
-        for (int i = 0; i < count && line < 0; ++i) {
-            char text[128] = {};
-            SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
-            if (std::strncmp(text, service->shortName, std::strlen(service->shortName)) == 0) line = i;
-        }
-        if (line < 0) {
+        const LRESULT line = SendMessageA(list, LB_FINDSTRING, static_cast<WPARAM>(-1),
+                                          reinterpret_cast<LPARAM>(service->shortName));
+        if (line == LB_ERR) {
             failure = std::string("the phone book does not list ") + service->shortName;
             PostMessageA(book, WM_COMMAND, dlg::kCancel, 0);
             step = kDone;
             return;
         }
-        SendMessageA(list, LB_SETCURSEL, line, 0);
+        SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(line), 0);
         SendMessageA(book, WM_COMMAND, MAKEWPARAM(dlg::kPhoneList, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
         PostMessageA(book, WM_COMMAND, MAKEWPARAM(dlg::kPhoneDial, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(book, dlg::kPhoneDial)));
@@ -130,35 +97,26 @@ struct Probe {
         }
         if (HWND dialog = static_cast<HWND>(a.pump.SessionDialog)) {
             dialOpened = true;
-            char title[64] = {};
-            GetWindowTextA(dialog, title, sizeof title);
-            dialTitle = title;
-            statuses.insert(ControlText(dialog, kDialCtlStatus));
-            lastStatuses.insert(ControlText(dialog, kDialCtlLastStatus));
-            attempts.insert(ControlText(dialog, kDialCtlRetries));
+            dialTitle = e2e::Text(dialog);
+            statuses.insert(e2e::Field(dialog, kDialCtlStatus));
+            lastStatuses.insert(e2e::Field(dialog, kDialCtlLastStatus));
+            attempts.insert(e2e::Field(dialog, kDialCtlRetries));
         }
-        const std::string screen = ScreenText(a.screen);
+        const std::string screen = e2e::ScreenText(a.screen);
         switch (step) {
-        case kBook: {
-            HWND book = nullptr;
-            EnumThreadWindows(GetCurrentThreadId(), FindBook, reinterpret_cast<LPARAM>(&book));
-            if (book) PressDial(book);
+        case kBook:
+            if (HWND book = e2e::FindDialog("Phonebook")) PressDial(book);
             break;
-        }
         case kDialing:
             if (!dialOpened || a.pump.SessionDialog) break;
             // The dial is over: connected, or the failure has been reported.
             step = login && a.port.PortOpen ? kLogin : kDone;
             break;
         case kLogin:
-            if (screen.find("login:") == std::string::npos) break;
-            Type("guest\r");
-            step = kPassword;
-            break;
         case kPassword:
-            if (screen.find("password:") == std::string::npos) break;
+            if (screen.find(step == kLogin ? "login:" : "password:") == std::string::npos) break;
             Type("guest\r");
-            step = kMenu;
+            step = static_cast<Step>(step + 1);
             break;
         case kMenu:
             if (screen.find("Main menu, your choice:") == std::string::npos) break;
@@ -183,8 +141,6 @@ protected:
     void SetUp() override {
         const std::string dir = e2e::ExchangeDir();
         ASSERT_FALSE(dir.empty()) << "run this through e2e_dial_driver.py";
-        // The install folder: the book's services and the shipped profile the
-        // build put beside the exe.
         profile_.emplace(dir, std::initializer_list<const char*>{"INSTALLDIR", "TransPrint", "seqdial"});
         const std::string& installDir = profile_->InstallDir();
         const std::string programDir = e2e::ProgramDir();
@@ -194,11 +150,7 @@ protected:
         for (const Service* s : {&kBoard, &kBusy3, &kBusy0}) WriteService(installDir, *s);
     }
 
-    void TearDown() override { profile_.reset(); }
-
-    // One session: the window opens, its phone book dials `service`, and the
-    // probe plays the rest. The window's own commands are recorded; the book
-    // it reopens after the session is left closed.
+    // One session; the book the window reopens after it is left closed.
     void Run(Probe& probe) {
         {
             e2e::TestMainWindow main(ui_, [this, &probe](int id) {
@@ -215,13 +167,9 @@ protected:
                     [&] { return probe.step == Probe::kDone && !app.port.PortOpen && !app.pump.SessionDialog; },
                     {}, 500);
             }
-            screen_ = ScreenText(app.screen);
+            screen_ = e2e::ScreenText(app.screen);
         }
-        // The window's end posts WM_QUIT; left in the queue it would end the
-        // next session's phone book at once.
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        }
+        e2e::DrainQueue();
     }
 
     std::optional<e2e::TestProfile> profile_;
@@ -248,8 +196,7 @@ TEST_F(EndToEndDial, ConnectsLogsInByKeysAndHangsUpThroughTheModem) {
               std::vector<int>(commands_.begin(), commands_.begin() + 3));
 }
 
-// Busy on every attempt: as many dials as the retry count (one at 0), each
-// after the first shown as a redial, then the failure message.
+// Busy: as many dials as the retry count (one at 0), then the failure message.
 TEST_F(EndToEndDial, BusyDialsUpToTheRetryCountAndThenReportsTheFailure) {
     struct Case {
         const Service* service;

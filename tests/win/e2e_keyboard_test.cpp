@@ -1,9 +1,6 @@
 // End to end for the keyboard: the real main window on COM1 with the installed
-// palvex.kbd, keys arriving as window messages, against the host of
-// e2e_keyboard_driver.py on the other end of a pty. The host switches the
-// cursor keys to application mode and then to 8-bit controls; each time the
-// test presses Up and the host answers with what it got, which lands on the
-// screen. Run only by that driver.
+// palvex.kbd against the host of e2e_keyboard_driver.py, which switches the
+// key modes; Up, pressed as window messages, comes back on the screen.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -21,8 +18,6 @@ constexpr DWORD kDeadlineMs = 120000;
 
 using e2e::ScreenText;
 
-bool Shows(TerminalScreen& s, const char* text) { return ScreenText(s).find(text) != std::string::npos; }
-
 // Up as the keyboard delivers it: scan code 0x48, extended, then released.
 void PressUp(HWND window) {
     const LPARAM down = 1 | (0x48 << 16) | (1 << 24);
@@ -30,8 +25,7 @@ void PressUp(HWND window) {
     PostMessageA(window, WM_KEYUP, VK_UP, down | (LPARAM(1) << 30) | (LPARAM(1) << 31));
 }
 
-// Steps the session from inside the running pump: each mode the host sets is
-// answered with one Up; the host's "BYE" ends it.
+// Each mode the host sets is answered with one Up; the host's "BYE" ends it.
 struct Probe {
     App* app;
     DWORD start = GetTickCount();
@@ -39,13 +33,11 @@ struct Probe {
 
     void Tick() {
         if (step == 3) return;
-        if (step == 0 && app->modes.cursorKeysApp) {
+        if ((step == 0 && app->modes.cursorKeysApp) || (step == 1 && app->modes.c1Answers)) {
             PressUp(app->MainWindow);
-            step = 1;
-        } else if (step == 1 && app->modes.c1Answers) {
-            PressUp(app->MainWindow);
-            step = 2;
-        } else if ((step == 2 && Shows(app->screen, "BYE")) || GetTickCount() - start > kDeadlineMs) {
+            ++step;
+        } else if ((step == 2 && ScreenText(app->screen).find("BYE") != std::string::npos) ||
+                   GetTickCount() - start > kDeadlineMs) {
             step = 3;
             PostMessageA(app->MainWindow, WM_COMMAND, kCmdHangup, 0);
         }

@@ -1,7 +1,4 @@
-// What the end-to-end programs under Wine share: the folder their driver
-// exchanges files through, the profile keys the window touches, the main
-// window started as WinMain starts it, a probe timer that plays the user from
-// inside whichever loop runs, and the message loop that carries a session.
+// What the end-to-end programs under Wine share with each other.
 #pragma once
 
 #include <windows.h>
@@ -21,8 +18,7 @@
 
 namespace palvex::e2e {
 
-// The driver's folder, as Wine's programs see it through drive Z:; empty when
-// the program was not started by its driver.
+// The driver's exchange folder through drive Z:; empty without the driver.
 inline std::string ExchangeDir() {
     std::string path = std::getenv("PALVEX_E2E_DIR") ? std::getenv("PALVEX_E2E_DIR") : "";
     if (!path.empty() && path[0] == '/') path = "Z:" + path;
@@ -30,7 +26,6 @@ inline std::string ExchangeDir() {
     return path;
 }
 
-// The folder of the exe, where the build put the shipped files.
 inline std::string ProgramDir() {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -40,7 +35,6 @@ inline std::string ProgramDir() {
 
 inline bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// The screen's rows as text, one line each.
 inline std::string ScreenText(TerminalScreen& s) {
     std::string text;
     for (int r = 0; r < s.rows; ++r) {
@@ -51,8 +45,7 @@ inline std::string ScreenText(TerminalScreen& s) {
     return text;
 }
 
-// The current service as a direct connection on COM1 at the first speed and
-// without flow control (a pty has no handshake lines).
+// A direct connection on COM1 without flow control (a pty has no handshake lines).
 template <size_t N>
 void DirectOnCom1(ServiceEntry& service, const char (&shortName)[N], int terminalType) {
     static_assert(N <= sizeof service.ShortName);
@@ -63,10 +56,8 @@ void DirectOnCom1(ServiceEntry& service, const char (&shortName)[N], int termina
     service.TerminalType = static_cast<int16_t>(terminalType);
 }
 
-// The program's profile keys a session reads or writes: cleared for the test,
-// then "INSTALLDIR" names the folder "install" of the exchange folder (made
-// here; the service files are written back into it at hang-up). The keys are
-// put back as they were when this goes.
+// The profile keys cleared for the test, "INSTALLDIR" naming the exchange
+// folder's "install"; put back as they were when this goes.
 class TestProfile {
 public:
     TestProfile(const std::string& exchangeDir, std::initializer_list<const char*> keys)
@@ -83,9 +74,6 @@ public:
         for (const char* key : keys_) WriteProfileStringA("palvex32", key, nullptr);
         for (const auto& [key, value] : saved_) WriteProfileStringA("palvex32", key, value.c_str());
     }
-    TestProfile(const TestProfile&) = delete;
-    TestProfile& operator=(const TestProfile&) = delete;
-
     const std::string& InstallDir() const { return installDir_; }
 
 private:
@@ -95,7 +83,7 @@ private:
 };
 
 // The main window over a fresh App, as WinMain starts it; `commandFilter`
-// sees every command first. Destroyed with this, window before App.
+// sees every command first.
 class TestMainWindow {
 public:
     TestMainWindow(RecordingUi& ui, std::function<bool(int)> commandFilter) {
@@ -110,36 +98,25 @@ public:
         if (window) DestroyWindow(window);
         app.reset();
     }
-    TestMainWindow(const TestMainWindow&) = delete;
-    TestMainWindow& operator=(const TestMainWindow&) = delete;
-
     std::unique_ptr<App> app;
     HWND window = nullptr;  // null when it could not be created
 };
 
-// A message-only window whose timer calls `tick`. Every loop of the program
-// (the receive pump, modal dialogs, the dial dialog's reader) dispatches it,
-// so the test acts from inside whichever of them runs.
+// A message-only window whose timer calls `tick`: every loop of the program
+// dispatches it, so the test acts from inside whichever of them runs.
 class ProbeTimer {
 public:
     ProbeTimer(UINT intervalMs, std::function<void()> tick) : tick_(std::move(tick)) {
-        HINSTANCE module = GetModuleHandleA(nullptr);
-        static const ATOM probeClass = [module] {
-            WNDCLASSA c{};
-            c.lpfnWndProc = Proc;
-            c.hInstance = module;
-            c.lpszClassName = "PalvexE2EProbe";
-            return RegisterClassA(&c);
-        }();
-        (void)probeClass;
-        window_ = CreateWindowA("PalvexE2EProbe", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, module, nullptr);
+        WNDCLASSA c{};
+        c.lpfnWndProc = Proc;
+        c.hInstance = GetModuleHandleA(nullptr);
+        c.lpszClassName = "PalvexE2EProbe";
+        RegisterClassA(&c);  // fails harmlessly from the second time on
+        window_ = CreateWindowA(c.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, c.hInstance, nullptr);
         SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         SetTimer(window_, 1, intervalMs, nullptr);
     }
     ~ProbeTimer() { DestroyWindow(window_); }
-    ProbeTimer(const ProbeTimer&) = delete;
-    ProbeTimer& operator=(const ProbeTimer&) = delete;
-
 private:
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         auto* self = reinterpret_cast<ProbeTimer*>(GetWindowLongPtrA(window, GWLP_USERDATA));
@@ -152,10 +129,9 @@ private:
     HWND window_ = nullptr;
 };
 
-// The thread's message loop, the session dialog getting its keys first, until
-// `done` holds with the queue empty; `afterEach` runs after each message.
-// `settleMs` more with `done` holding lets what the end posted run (a caret's
-// blinking never lets the queue stay empty for long).
+// The message loop, the session dialog getting its keys first, until `done`
+// holds with the queue empty, then `settleMs` more for what the end posted (a
+// blinking caret never lets the queue stay empty for long).
 inline void RunMessages(App& app, const std::function<bool()>& done, const std::function<void()>& afterEach = {},
                         DWORD settleMs = 0) {
     MSG msg;
@@ -175,6 +151,36 @@ inline void RunMessages(App& app, const std::function<bool()>& done, const std::
             if (GetTickCount() - doneAt >= settleMs) break;
         }
         Sleep(1);
+    }
+}
+
+inline std::string Text(HWND window) {
+    char text[512] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+inline std::string Field(HWND dialog, int id) { return Text(GetDlgItem(dialog, id)); }
+
+// A named callback: a lambda does not convert to the stdcall pointer on i686.
+inline BOOL CALLBACK VisitDialog(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<std::pair<const char*, HWND>*>(param);
+    if (!IsWindowVisible(window) || !IsWindowEnabled(window) || Text(window) != search->first) return TRUE;
+    search->second = window;
+    return FALSE;
+}
+
+// A visible, enabled window of this thread with this title, or null.
+inline HWND FindDialog(const char* title) {
+    std::pair<const char*, HWND> search{title, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), &VisitDialog, reinterpret_cast<LPARAM>(&search));
+    return search.second;
+}
+
+// Drops what the window's end posted (WM_QUIT) before the next session.
+inline void DrainQueue() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
     }
 }
 

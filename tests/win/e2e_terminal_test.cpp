@@ -1,7 +1,6 @@
-// End to end: the real main window with its COM1 connection, the receive pump,
-// the emulator and the painter, against the host of e2e_terminal_driver.py on
-// the other end of a pty. Run only by that driver, which takes the screenshot
-// while the screen stands complete.
+// End to end: the real main window on COM1, the receive pump, the emulator
+// and the painter against the host of e2e_terminal_driver.py, which takes the
+// screenshot while the screen stands complete.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -22,8 +21,7 @@ constexpr DWORD kDeadlineMs = 120000;
 
 using e2e::Exists;
 
-// expected.txt: 24 rows of text, then 24 rows of 132 two-digit attributes
-// ("..": any).
+// expected.txt: 24 rows of text, then 24 of two-digit attributes ("..": any).
 struct Screen {
     std::vector<std::string> text, attrs;
 };

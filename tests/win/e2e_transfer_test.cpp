@@ -1,10 +1,6 @@
-// End to end for file transfers: the real main window connected directly to
-// COM1, the status dialog, the file chooser and the batch list, against lrzsz
-// on the other end of a pty (held by e2e_transfer_driver.py). An XMODEM/CRC
-// receive from sx, a YMODEM batch of two files to rb, and a receive cancelled
-// while it waits. The program and the driver meet through marker files in the
-// exchange folder: the program says when a peer is to start, the driver when it
-// has seen what it waited for and when the screenshot is taken.
+// End to end for file transfers: the real main window on COM1, the status
+// dialog, the file chooser and the batch list against lrzsz behind a pty held
+// by e2e_transfer_driver.py; the two sides meet through marker files.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -28,14 +24,8 @@ namespace {
 constexpr DWORD kStepDeadlineMs = 90000;
 
 using e2e::Exists;
-
-std::string Text(HWND window) {
-    char text[512] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
-std::string Field(HWND dialog, int id) { return Text(GetDlgItem(dialog, id)); }
+using e2e::Field;
+using e2e::FindDialog;
 
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -46,30 +36,6 @@ void Mark(const std::string& path) { std::ofstream(path) << "mark\n"; }
 
 void Click(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
-struct DialogSearch {
-    const char* title;
-    HWND found;
-};
-
-// A named callback: a lambda does not convert to the stdcall pointer on i686.
-BOOL CALLBACK VisitDialog(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<DialogSearch*>(param);
-    char cls[64] = {};
-    GetClassNameA(window, cls, sizeof cls);
-    if (!IsWindowVisible(window) || !IsWindowEnabled(window) || std::string(cls) != "bordlg_gray" ||
-        Text(window) != search->title)
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
-// A visible, enabled dialog of ours with this title, or null.
-HWND FindDialog(const char* title) {
-    DialogSearch search{title, nullptr};
-    EnumThreadWindows(GetCurrentThreadId(), &VisitDialog, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 // The chooser with a full path typed in and OK pressed.
 bool Choose(const char* title, const std::string& path) {
     HWND chooser = FindDialog(title);
@@ -79,9 +45,8 @@ bool Choose(const char* title, const std::string& path) {
     return true;
 }
 
-// Steps played in order from the probe timer, inside whichever loop runs; each
-// returns true when it has done its part. A step that waits longer than the
-// deadline ends the script with a failure.
+// Steps played in order from the probe timer; each returns true when it has
+// done its part, and one that waits past the deadline fails the script.
 struct Step {
     const char* name;
     std::function<bool()> act;
@@ -113,8 +78,6 @@ private:
     DWORD since_ = GetTickCount();
 };
 
-// One session per case: the window connects directly to COM1, the script
-// runs, and the session hangs up.
 class EndToEndTransfer : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -122,8 +85,6 @@ protected:
         ASSERT_FALSE(dir_.empty()) << "run this through e2e_transfer_driver.py";
         profile_ = std::make_unique<e2e::TestProfile>(dir_, std::initializer_list<const char*>{"INSTALLDIR", "TransPrint"});
     }
-
-    void TearDown() override { profile_.reset(); }
 
     HWND Dialog() const { return static_cast<HWND>(app_->pump.SessionDialog); }
     std::string Path(const char* name) const { return dir_ + "\\" + name; }
@@ -139,17 +100,6 @@ protected:
                     return true;
                 }};
     }
-    Step CloseDialog() {
-        return {"close", [this] {
-                    if (!Ended()) return false;
-                    Click(Dialog(), dlg::kXfrButton);
-                    return true;
-                }};
-    }
-    Step Closed() {
-        return {"closed", [this] { return !app_->pump.SessionDialog && IsWindowEnabled(app_->MainWindow); }};
-    }
-
     void Run(std::vector<Step> steps) {
         RecordingUi ui;
         e2e::TestMainWindow main(ui, [](int id) { return id == kCmdPhonebook; });
@@ -161,7 +111,12 @@ protected:
         app_->CurrentService.MaxErrors = 30;
 
         bool hangingUp = false;
+        // Connected first; the status dialog closed by its second press last.
         steps.insert(steps.begin(), Step{"connect", [this] { return app_->port.PortOpen != 0; }});
+        steps.push_back({"close", [this] {
+                             return Ended() && PostMessageA(GetDlgItem(Dialog(), dlg::kXfrButton), BM_CLICK, 0, 0);
+                         }});
+        steps.push_back({"closed", [this] { return !app_->pump.SessionDialog && IsWindowEnabled(app_->MainWindow); }});
         Script script(std::move(steps));
         {
             e2e::ProbeTimer timer(50, [&] {
@@ -176,12 +131,8 @@ protected:
             e2e::RunMessages(*app_, [&] { return hangingUp && !app_->port.PortOpen; }, {}, 200);
         }
         EXPECT_EQ("", script.failure);
-        messages_ = ui.messages;
         app_ = nullptr;
-        // The window's end posts WM_QUIT; the next case's loop must not see it.
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        }
+        e2e::DrainQueue();
     }
 
     // A stuck case still ends: what the dialog showed goes into the failure,
@@ -201,29 +152,23 @@ protected:
     bool abandoning_ = false;
     std::unique_ptr<e2e::TestProfile> profile_;
     App* app_ = nullptr;
-    std::vector<RecordingUi::Message> messages_;
 };
 
 // sx sends a.bin; XMODEM pads the last block with 0x1A.
 TEST_F(EndToEndTransfer, XmodemCrcReceiveFromSx) {
-    std::string status, error, bytes, fileField;
+    std::string bytes;
     Run({
         Command("receive", kProtoXmodemCrc, kCmdReceive, "a-start"),
         {"save choice", [this] { return Choose("Save File", Path("a-in.bin")); }},
         {"end",
          [&] {
              if (!Ended()) return false;
-             status = Field(Dialog(), dlg::kXfrStatus);
-             error = Field(Dialog(), dlg::kXfrError);
+             EXPECT_EQ("Done", Field(Dialog(), dlg::kXfrStatus)) << Field(Dialog(), dlg::kXfrError);
+             EXPECT_EQ("a-in.bin", Field(Dialog(), dlg::kXfrFileName));
              bytes = Field(Dialog(), dlg::kXfrBytes);
-             fileField = Field(Dialog(), dlg::kXfrFileName);
              return true;
          }},
-        CloseDialog(),
-        Closed(),
     });
-    EXPECT_EQ("Done", status) << error;
-    EXPECT_EQ("a-in.bin", fileField);
     const std::string sent = ReadFile(Path("a.bin")), got = ReadFile(Path("a-in.bin"));
     ASSERT_FALSE(sent.empty()) << "the driver writes a.bin";
     ASSERT_GE(got.size(), sent.size());
@@ -236,7 +181,6 @@ TEST_F(EndToEndTransfer, XmodemCrcReceiveFromSx) {
 
 // Two files through the batch list to rb; the picture is taken at the end.
 TEST_F(EndToEndTransfer, YmodemBatchSendOfTwoFilesToRb) {
-    std::string title, status, error, percent;
     auto batch = [](std::function<void(HWND)> act) {
         return [act] {
             HWND list = FindDialog("Batch List");
@@ -258,57 +202,42 @@ TEST_F(EndToEndTransfer, YmodemBatchSendOfTwoFilesToRb) {
         {"end",
          [&] {
              if (!Ended()) return false;
-             title = Text(Dialog());
-             status = Field(Dialog(), dlg::kXfrStatus);
-             error = Field(Dialog(), dlg::kXfrError);
-             percent = Field(Dialog(), dlg::kXfrPercent);
+             EXPECT_EQ("Sending", e2e::Text(Dialog()));
+             EXPECT_EQ("Done", Field(Dialog(), dlg::kXfrStatus));
+             EXPECT_EQ("Successful", Field(Dialog(), dlg::kXfrError));
+             EXPECT_EQ("100 %", Field(Dialog(), dlg::kXfrPercent));
              Mark(Path("shot-please"));
              return true;
          }},
         {"screenshot", [this] { return Exists(Path("shot-done")); }},
-        CloseDialog(),
-        Closed(),
-    });
-    EXPECT_EQ("Sending", title);
-    EXPECT_EQ("Done", status);
-    EXPECT_EQ("Successful", error);
-    EXPECT_EQ("100 %", percent);
-    // The driver compares what rb wrote.
+    });  // the driver compares what rb wrote
 }
 
 // The first press while the receive waits: three CANs reach the line and the
 // dialog says "user cancelled"; the second press closes it.
 TEST_F(EndToEndTransfer, CancelWhileAnXmodemReceiveWaits) {
-    std::string pressed, pressedError, pressedButton, final;
     Run({
         Command("receive", kProtoXmodemCrc, kCmdReceive, "c-start"),
         {"save choice", [this] { return Choose("Save File", Path("c-in.bin")); }},
         {"cancel",
          [&] {
              if (!Dialog() || !TransferRunning(*app_) || Field(Dialog(), dlg::kXfrStatus) != "Waiting...") return false;
-             HWND button = GetDlgItem(Dialog(), dlg::kXfrButton);
              SendMessageA(Dialog(), WM_COMMAND, MAKEWPARAM(dlg::kXfrButton, BN_CLICKED),
-                          reinterpret_cast<LPARAM>(button));
-             pressed = Field(Dialog(), dlg::kXfrStatus);
-             pressedError = Field(Dialog(), dlg::kXfrError);
-             pressedButton = Field(Dialog(), dlg::kXfrButton);
+                          reinterpret_cast<LPARAM>(GetDlgItem(Dialog(), dlg::kXfrButton)));
+             EXPECT_EQ("user cancelled", Field(Dialog(), dlg::kXfrStatus));
+             EXPECT_EQ("Error", Field(Dialog(), dlg::kXfrError));
+             EXPECT_EQ("OK", Field(Dialog(), dlg::kXfrButton));
              return true;
          }},
         {"loop ended",
          [&] {
              if (TransferRunning(*app_) || !Ended()) return false;
-             final = Field(Dialog(), dlg::kXfrStatus);
+             EXPECT_EQ("Transfer terminated", Field(Dialog(), dlg::kXfrStatus));
              return true;
          }},
         // The hang-up purges the line: the driver reads the CANs first.
         {"cans seen", [this] { return Exists(Path("cans-seen")); }},
-        CloseDialog(),
-        Closed(),
     });
-    EXPECT_EQ("user cancelled", pressed);
-    EXPECT_EQ("Error", pressedError);
-    EXPECT_EQ("OK", pressedButton);
-    EXPECT_EQ("Transfer terminated", final);
 }
 
 }  // namespace

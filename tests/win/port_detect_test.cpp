@@ -1,6 +1,5 @@
 // The modem search on real COM ports under Wine, run only by
-// port_detect_driver.py: COM1 and COM2 are silent ptys, COM3 a pty with a
-// simulated Hayes modem behind it.
+// port_detect_driver.py: COM1 and COM2 are silent, COM3 a simulated modem.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -19,19 +18,16 @@ namespace {
 using testing::DialogScript;
 using testing::WindowText;
 
-class PortDetectOnPtys : public testing::ShellDialogTest {
-protected:
-    App app{GetModuleHandleA(nullptr)};
-};
+using PortDetectOnPtys = testing::ShellDialogTest;
 
 TEST_F(PortDetectOnPtys, ManualFormEndsWithTheModemOnCom3AndWaitsForOk) {
+    App app{GetModuleHandleA(nullptr)};
     std::string last;
     std::vector<std::string> seen;
-    bool okPresent = false;
     const DWORD start = GetTickCount();
     {
         DialogScript script({{"bordlg_gray", "Check modem port", [&](HWND d) {
-                                  okPresent = GetDlgItem(d, dlg::kOk) != nullptr;
+                                  EXPECT_NE(nullptr, GetDlgItem(d, dlg::kOk));
                                   // Watch the status until the search ends, keeping
                                   // the dialog's messages flowing meanwhile.
                                   const DWORD deadline = GetTickCount() + 60000;
@@ -51,8 +47,6 @@ TEST_F(PortDetectOnPtys, ManualFormEndsWithTheModemOnCom3AndWaitsForOk) {
         ShowModemPortDialog(app, main_);
     }
     Pump();
-    EXPECT_TRUE(okPresent);
-    EXPECT_EQ("Modem found in port 3", last);
     EXPECT_EQ((std::vector<std::string>{"Checking port COM1:", "Checking port COM2:", "Checking port COM3:",
                                         "Modem found in port 3"}),
               seen);
@@ -60,20 +54,6 @@ TEST_F(PortDetectOnPtys, ManualFormEndsWithTheModemOnCom3AndWaitsForOk) {
     EXPECT_GE(GetTickCount() - start, 2 * kPortLimitMs);
     EXPECT_FALSE(app.device.IsOpen());
     EXPECT_EQ(0, app.port.PortOpen);
-}
-
-TEST_F(PortDetectOnPtys, AutomaticFormClosesItselfWithThePortFound) {
-    bool okPresent = true;
-    int found;
-    {
-        DialogScript script({{"bordlg_gray", "Check modem port",
-                              [&](HWND d) { okPresent = GetDlgItem(d, dlg::kOk) != nullptr; }}});
-        found = DetectModemPort(app, main_);
-    }
-    Pump();
-    EXPECT_EQ(3, found);
-    EXPECT_FALSE(okPresent);
-    EXPECT_FALSE(app.device.IsOpen());
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
-// Drives modal dialogs from inside their own message loop: a thread timer
-// waits for each expected dialog of this thread and acts on it as a user
-// would. Also the stand-in main window the dialogs are owned by.
+// Drives modal dialogs from inside their own loop as a user would, and the
+// stand-in main window that owns them.
 #pragma once
 
 #include <windows.h>
@@ -29,7 +28,6 @@ inline BOOL CALLBACK CollectText(HWND child, LPARAM out) {
     return TRUE;
 }
 
-// The texts of all controls, for the system box whose ids are not ours.
 inline std::vector<std::string> ChildTexts(HWND dialog) {
     std::vector<std::string> texts;
     EnumChildWindows(dialog, &CollectText, reinterpret_cast<LPARAM>(&texts));
@@ -40,12 +38,10 @@ inline void Click(HWND dialog, int id) {
     PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
 }
 
-// A control's notification as the control itself sends it.
 inline void Notify(HWND dialog, int id, int code) {
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
-// Selects line `index` of a list box as a click would.
 inline void SelectLine(HWND dialog, int id, int index) {
     SendDlgItemMessageA(dialog, id, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
     Notify(dialog, id, LBN_SELCHANGE);
@@ -62,8 +58,8 @@ inline std::vector<std::string> ListBoxTexts(HWND dialog, int id) {
     return texts;
 }
 
-// A fresh folder under the temporary directory named after the running test,
-// made current; the previous current directory comes back and the folder goes.
+// A fresh temporary folder named after the running test, made current for
+// its lifetime.
 class ScratchFolder {
 public:
     explicit ScratchFolder(const std::string& prefix) {
@@ -75,8 +71,6 @@ public:
             std::string(path) + prefix + ::testing::UnitTest::GetInstance()->current_test_info()->name();
         CreateDirectoryA(made.c_str(), nullptr);
         SetCurrentDirectoryA(made.c_str());
-        // Windows hands back the folder with the case and form it was made
-        // with; compare against that.
         GetCurrentDirectoryA(sizeof path, path);
         path_ = path;
     }
@@ -150,17 +144,15 @@ private:
     UINT_PTR timer_ = 0;
 };
 
-// A main window with the dialog libraries loaded; it keeps the commands
-// posted to it.
+// A main window with the dialog libraries loaded.
 class ShellDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
         WNDCLASSA wc{};
-        wc.lpfnWndProc = &ShellDialogTest::MainProc;
+        wc.lpfnWndProc = &DefWindowProcA;
         wc.hInstance = GetModuleHandleA(nullptr);
         wc.lpszClassName = "PalvexShellTestMain";
         RegisterClassA(&wc);
-        commands().clear();
         main_ = CreateWindowA(wc.lpszClassName, "Palvex32-Dialup", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
                               nullptr, wc.hInstance, nullptr);
         ASSERT_TRUE(LoadDialogLibraries(main_));
@@ -176,18 +168,7 @@ protected:
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
     }
-    static std::vector<WPARAM>& commands() {
-        static std::vector<WPARAM> list;
-        return list;
-    }
-
     HWND main_ = nullptr;
-
-private:
-    static LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_COMMAND) commands().push_back(wParam);
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
 };
 
 }  // namespace palvex::testing

@@ -1,6 +1,6 @@
-// The real main window in the test process: an App with a recording UI and a
-// scripted serial device, a temporary install directory, and the profile
-// section "palvex32" put back as it was after each test.
+// The real main window in the test process over a recording UI and a scripted
+// device, with a temporary install directory; the profile section "palvex32"
+// is put back as it was after each test.
 #pragma once
 
 #include <windows.h>
@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "comm/fake_port.h"
+#include "comm/pump.h"
 #include "platform/ui.h"
 #include "shell/win/app.h"
 #include "shell/win/main_window.h"
@@ -84,8 +85,7 @@ protected:
         app_.reset();
     }
 
-    // Runs every message waiting now; a pump started by WM_COMMNOTIFY returns
-    // once the port has closed.
+    // A pump started by WM_COMMNOTIFY returns once the port has closed.
     void Pump() {
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -95,7 +95,7 @@ protected:
         }
     }
 
-    // Takes a posted WM_COMMNOTIFY away before the pump starts; true when one was there.
+    // Takes a posted WM_COMMNOTIFY away before the pump starts.
     bool TakeCommNotify() {
         MSG msg;
         return PeekMessageA(&msg, window_, 0x44, 0x44, PM_REMOVE) != 0;
@@ -109,6 +109,25 @@ protected:
         s.PhoneType = 2;
         if (adjust) adjust(s);
         SendMessageA(window_, WM_TIMER, 3, 0);
+    }
+
+    // Connected on COM1 with the service `adjust` makes, the pump not started.
+    void Connect(const std::function<void(ServiceEntry&)>& adjust = {}) {
+        if (!app_) Open();
+        ConnectDirect(adjust);
+        ASSERT_TRUE(TakeCommNotify());
+        ui_.messages.clear();
+    }
+    // What the host sends, read by the pump as WM_COMMNOTIFY would.
+    void Receive(const std::string& bytes) {
+        device_.QueueInput(bytes);
+        DrainPort(app_->session);
+    }
+    void Command(int id) { SendMessageA(window_, WM_COMMAND, id, 0); }
+    std::vector<int> Shown() const {
+        std::vector<int> ids;
+        for (const auto& m : ui_.messages) ids.push_back(m.stringId);
+        return ids;
     }
 
     std::vector<int> ButtonIds() const {
