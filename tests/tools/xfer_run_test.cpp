@@ -133,10 +133,7 @@ struct RunFixture : ::testing::Test {
         GatheringPort line(device);
         LineHooks hooks;
         hooks.gone = [&device] { return device.LineGone(); };
-        hooks.wait = [&line, fd](int ms) {
-            line.Flush();
-            WaitDescriptorReadable(fd, ms);
-        };
+        hooks.wait = [fd](int ms) { WaitDescriptorReadable(fd, ms); };
         RunSettings settings;
         settings.log = out.file();
         settings.cancelRequests = cancel;

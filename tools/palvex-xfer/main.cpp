@@ -110,8 +110,7 @@ int main(int argc, char** argv) {
         settings.carrierFromStart = false;
         LineHooks hooks;
         hooks.gone = [&device] { return device.LineGone(); };
-        hooks.wait = [&device, &line](int ms) {
-            line.Flush();
+        hooks.wait = [&device](int ms) {
             if (device.IsOpen()) palvex::WaitDescriptorReadable(device.Descriptor(), ms);
         };
         return RunTransfer(options, line, hooks, settings);
@@ -126,10 +125,6 @@ int main(int argc, char** argv) {
     palvex::GatheringPort line(device);
     LineHooks hooks;
     hooks.gone = [&device] { return device.LineGone(); };
-    hooks.wait = [&line](int ms) {
-        // Nothing to do until the far end answers what was just written.
-        line.Flush();
-        palvex::WaitDescriptorReadable(STDIN_FILENO, ms);
-    };
+    hooks.wait = [](int ms) { palvex::WaitDescriptorReadable(STDIN_FILENO, ms); };
     return RunTransfer(options, line, hooks, settings);
 }

@@ -218,6 +218,9 @@ int RunTransfer(const Options& options, PortBackend& device, const LineHooks& ho
         return hooks.gone();
     };
     host.onIdle = [&] {
+        // Nothing to do until the far end answers what was just written, so
+        // whatever the device holds back goes now.
+        FlushPort(*port);
         if (hooks.wait) hooks.wait(kIdleWaitMs);
     };
     host.onPump = [&]() -> bool {
