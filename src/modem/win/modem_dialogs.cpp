@@ -31,9 +31,12 @@ struct SelectRun {
 
 struct FieldsRun {
     FieldsRun(ModemRun& r, ProfileFieldsDialog::Kind kind)
-        : run(r), logic(r.setup, kind, [this] { OpenFields(window, run, ProfileFieldsDialog::Kind::Results); }) {}
+        : run(r), helpFile(r.helpFile), logic(r.setup, kind, [this] {
+              OpenFields(dialog, run, ProfileFieldsDialog::Kind::Results);
+          }) {}
     ModemRun& run;
-    HWND window = nullptr;
+    const std::string& helpFile;
+    HWND dialog = nullptr;
     ProfileFieldsDialog logic;
 };
 
@@ -46,19 +49,7 @@ int OpenFields(HWND owner, ModemRun& run, ProfileFieldsDialog::Kind kind) {
 }
 
 INT_PTR FieldsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    FieldsRun* fields = DialogRun<FieldsRun>(dialog, message, lParam);
-    if (!fields) return FALSE;
-    WinDialogView view(dialog, fields->run.helpFile);
-    switch (message) {
-    case WM_INITDIALOG:
-        fields->window = dialog;
-        fields->logic.Open(view);
-        return TRUE;
-    case WM_COMMAND:
-        return ForwardEditOrClick(fields->logic, view, wParam);
-    default:
-        return FALSE;
-    }
+    return PlainDialogProc<FieldsRun, true>(dialog, message, wParam, lParam);
 }
 
 }  // namespace

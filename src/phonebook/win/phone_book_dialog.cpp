@@ -55,8 +55,8 @@ struct CopyRun {
 };
 
 struct DialOptRun {
-    explicit DialOptRun(App& a) : app(a), logic(a.CurrentService, a.settings.InstallDir, a.ui) {}
-    App& app;
+    explicit DialOptRun(App& a) : helpFile(a.settings.HelpFile), logic(a.CurrentService, a.settings.InstallDir, a.ui) {}
+    const std::string& helpFile;
     DialOptionsDialog logic;
 };
 
@@ -127,14 +127,7 @@ int RunDialOptionsDialog(App& app, HWND owner) {
 }
 
 INT_PTR CALLBACK DialOptDlgFunc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* run = DialogRun<DialOptRun>(dialog, message, lParam);
-    if (!run) return FALSE;
-    WinDialogView view(dialog, run->app.settings.HelpFile);
-    switch (message) {
-    case WM_INITDIALOG: run->logic.Open(view); return TRUE;
-    case WM_COMMAND: return ForwardEditOrClick(run->logic, view, wParam);
-    default: return FALSE;
-    }
+    return PlainDialogProc<DialOptRun, true>(dialog, message, wParam, lParam);
 }
 
 }  // namespace palvex
