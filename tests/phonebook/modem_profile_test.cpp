@@ -15,7 +15,7 @@
 #include "modem/modem_setup.h"
 #include "phonebook/service_entry.h"
 #include "shell/dialog_ids.h"
-#include "scratch_dir.h"
+#include "support/scratch_dir.h"
 #include "support/test_session.h"
 
 namespace palvex {

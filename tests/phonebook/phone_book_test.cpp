@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "scratch_dir.h"
+#include "support/scratch_dir.h"
 #include "shell/dialog_ids.h"
 #include "shell/string_ids.h"
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "scratch_dir.h"
+#include "support/scratch_dir.h"
 #include "shell/string_ids.h"
 
 namespace palvex {

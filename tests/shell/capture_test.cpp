@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "shell/string_ids.h"
+#include "support/scratch_dir.h"
 #include "support/test_session.h"  // RecordingUi
 
 namespace palvex {
@@ -36,26 +37,21 @@ std::string Pattern(int n, int seed = 0) {
 class CaptureTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("palvex-capture-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
         service_ = DefaultServiceEntry();
         std::memcpy(service_.ShortName, "BBS", 4);
         window_.checkMenu = [this](bool on) { checks_.push_back(on); };
     }
-    void TearDown() override { fs::remove_all(dir_); }
 
     fs::path LogPath() const { return dir_ / "BBS.log"; }
     int Apply(int on) {
         capture_.CaptureOn = on;
-        return ApplyCapture(capture_, service_, dir_.string(), ui_, window_);
+        return ApplyCapture(capture_, service_, dir_.str(), ui_, window_);
     }
     void Feed(const std::string& bytes) {
         for (char c : bytes) capture_.CaptureByte(static_cast<uint8_t>(c));
     }
 
-    fs::path dir_;
+    testing::ScratchDir dir_{"palvex-capture-"};
     ServiceEntry service_{};
     CaptureState capture_;
     RecordingUi ui_;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "shell/dialog_ids.h"
+#include "support/scratch_dir.h"
 
 namespace palvex {
 namespace {
@@ -18,13 +19,10 @@ namespace fs = std::filesystem;
 class DefaultDirTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        root_ = fs::temp_directory_path() /
-                (std::string("palvex-defdir-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(root_ / "down");
         fs::create_directories(root_ / "logs");
         std::ofstream(root_ / "file.txt") << "x";
     }
-    void TearDown() override { fs::remove_all(root_); }
 
     std::string Path(const char* name) const { return (root_ / name).string(); }
 
@@ -44,7 +42,7 @@ protected:
         dialog_->TextChanged(view_, control);
     }
 
-    fs::path root_;
+    testing::ScratchDir root_{"palvex-defdir-"};
     ServiceEntry service_;
     RecordingDialogView view_;
     std::unique_ptr<DefaultDirDialog> dialog_;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "phonebook/service_entry.h"
+#include "support/scratch_dir.h"
 #include "terminal/keymap.h"
 
 namespace palvex {
@@ -55,16 +56,9 @@ Bytes Patterned(size_t size) {
 
 class KeymapFile : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("palvex-keymap-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-        path = (dir_ / kKeymapFileName).string();
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    void SetUp() override { path = (dir_ / kKeymapFileName).string(); }
 
-    fs::path dir_;
+    testing::ScratchDir dir_{"palvex-keymap-"};
     std::string path;
 };
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "phonebook/service_entry.h"
+#include "support/scratch_dir.h"
 #include "xfer_options.h"
 
 namespace palvex::xfer {
@@ -92,18 +93,11 @@ TEST(XferOptionsTest, RefusedLinesSayWhy) {
 }
 
 struct FilesFixture : ::testing::Test {
-    std::filesystem::path dir;
+    testing::ScratchDir dir{"xfer-options-"};
     void SetUp() override {
-        char tmpl[] = "/tmp/xfer-options-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-        Write("data.bin", "hello");
-        Write("empty.bin", "");
+        dir.Write("data.bin", "hello");
+        dir.Write("empty.bin", "");
         std::filesystem::create_directory(dir / "sub");
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-    void Write(const char* name, const std::string& bytes) {
-        std::ofstream(dir / name, std::ios::binary) << bytes;
     }
     std::string P(const char* name) const { return (dir / name).string(); }
 };

@@ -17,6 +17,7 @@
 #include "comm/gathering_port.h"
 #include "comm/posix/fd_port.h"
 #include "phonebook/service_entry.h"
+#include "support/scratch_dir.h"
 #include "xfer_options.h"
 #include "xfer_run.h"
 
@@ -111,15 +112,11 @@ TEST(XferReportTest, MessagesShownByTheTransferAreNamed) {
 }
 
 struct RunFixture : ::testing::Test {
-    std::filesystem::path dir;
+    testing::ScratchDir dir{"xfer-run-"};
 
     void SetUp() override {
         signal(SIGPIPE, SIG_IGN);
-        char tmpl[] = "/tmp/xfer-run-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
     }
-    void TearDown() override { std::filesystem::remove_all(dir); }
 
     std::string Path(const std::string& name) const { return (dir / name).string(); }
     void WriteFile(const std::string& name, std::size_t size) {
@@ -165,7 +162,7 @@ TEST_F(RunFixture, RunsThatCannotCompleteEndWithAReason) {
     } rows[] = {
         {"send, the far end closed", Make(Direction::kSend, kProtoYmodemBatch, {Path("x.bin")}), true, nullptr,
          kExitFailed, "the line was closed at the far end"},
-        {"receive, interrupted", Make(Direction::kReceive, kProtoYmodemG, {}, dir.string()), false, &pressed,
+        {"receive, interrupted", Make(Direction::kReceive, kProtoYmodemG, {}, dir.str()), false, &pressed,
          kExitFailed, "user cancelled"},
         {"receive into a file that cannot be made", Make(Direction::kReceive, kProtoXmodemChecksum, {Path("no/dir/f")}),
          false, nullptr, kExitFailed, "File open error"},

@@ -8,48 +8,23 @@
 
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
-#include <random>
 #include <string>
 #include <string_view>
-#include <system_error>
 
 #include "comm/fake_port.h"
 #include "comm/port.h"
 #include "comm/session.h"
 #include "phonebook/service_entry.h"
 #include "platform/native_loop.h"
+#include "support/scratch_dir.h"
 #include "transfer/crc.h"
 #include "transfer/native_host.h"
 #include "transfer/transfer_state.h"
 
 namespace palvex::testing {
-
-class TempDir {
-public:
-    TempDir() {
-        std::random_device random;
-        std::error_code ec;
-        for (int attempt = 0; path_.empty() && attempt < 100; ++attempt) {
-            auto candidate = std::filesystem::temp_directory_path(ec) / ("palvex-xfer-" + std::to_string(random()));
-            if (std::filesystem::create_directory(candidate, ec)) path_ = candidate;
-        }
-    }
-    ~TempDir() {
-        std::error_code ec;
-        if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
 
 inline std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -71,7 +46,7 @@ struct TransferRig {
     SteppingLoop loop;
     NativeTransferHost host{loop};
     Transfer t{state, service, port, pump, modes, host};
-    TempDir dir;
+    ScratchDir dir{"palvex-xfer-"};
 
     // The service receives with `protocol` into the rig's folder; the viewer
     // is off. Nothing has been written yet.
